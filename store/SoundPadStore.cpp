@@ -7,7 +7,6 @@
 #include "store/BuiltInSounds.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <mutex>
