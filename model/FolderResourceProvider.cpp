@@ -82,9 +82,10 @@ bool CFolderResourceProvider::Find(std::string_view type, std::string_view name,
         return EqualsNoCase(type, m_onlyType) && FindIn(m_root, name, content);
     if (type.empty())
         return FindIn(m_root, name, content);
+    // "DATA" and "data" are two folders here; both hold the type.
     for (const std::string& folder : ListNames(m_root, true))
-        if (EqualsNoCase(folder, type))
-            return FindIn(fs::path(m_root) / folder, name, content);
+        if (EqualsNoCase(folder, type) && FindIn(fs::path(m_root) / folder, name, content))
+            return true;
     return false;
 }
 
