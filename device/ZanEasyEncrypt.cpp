@@ -4,14 +4,36 @@
 
 namespace vy {
 
+namespace {
+
+// The keystream generator: e = (k * (e mod m) + c) mod 65536, key = e >> 4.
+class CKeystream {
+public:
+    explicit CKeystream(const SScrambleParams& params)
+        : m_e(params.seed ? params.seed : 100), m_modulus(params.modulus ? params.modulus : 20),
+          m_multiplier(params.multiplier), m_increment(params.increment)
+    {
+    }
+    uint8_t Next()
+    {
+        m_e = (m_multiplier * (m_e % m_modulus) + m_increment) & 0xFFFF;
+        return static_cast<uint8_t>((m_e >> 4) & 0xFF);
+    }
+
+private:
+    uint32_t m_e;
+    uint32_t m_modulus;
+    uint32_t m_multiplier;
+    uint32_t m_increment;
+};
+
+}  // namespace
+
 void ScrambleKeystream(const SScrambleParams& params, uint8_t* keys, int count)
 {
-    uint32_t e = params.seed ? params.seed : 100;
-    const uint32_t modulus = params.modulus ? params.modulus : 20;
-    for (int i = 0; i < count; ++i) {
-        e = (params.multiplier * (e % modulus) + params.increment) & 0xFFFF;
-        keys[i] = static_cast<uint8_t>((e >> 4) & 0xFF);
-    }
+    CKeystream stream(params);
+    for (int i = 0; i < count; ++i)
+        keys[i] = stream.Next();
 }
 
 void ScrambleBytes(uint8_t* packet, size_t packetSize, const SScrambleParams& params, int count)
@@ -20,12 +42,9 @@ void ScrambleBytes(uint8_t* packet, size_t packetSize, const SScrambleParams& pa
         return;
     if (static_cast<size_t>(count) > packetSize - kScrambleOffset)
         count = static_cast<int>(packetSize - kScrambleOffset);
-    uint8_t keys[kMaxReportLength];
-    if (count > kMaxReportLength)
-        count = kMaxReportLength;
-    ScrambleKeystream(params, keys, count);
+    CKeystream stream(params);
     for (int i = 0; i < count; ++i)
-        packet[kScrambleOffset + i] ^= keys[i];
+        packet[kScrambleOffset + i] ^= stream.Next();
 }
 
 CZanEasyEncrypt::CZanEasyEncrypt(uint16_t seed, uint8_t modulus, uint16_t multiplier, uint8_t increment, int count)

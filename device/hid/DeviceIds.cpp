@@ -51,6 +51,11 @@ std::string ConfigFilePath()
 
 }  // namespace
 
+bool ParseUsbId(const std::string& text, uint16_t& id)
+{
+    return ParseHex16(Trim(text), id);
+}
+
 bool ParseUsbIds(const std::string& text, SUsbIds& ids)
 {
     const std::string trimmed = Trim(text);

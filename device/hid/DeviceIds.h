@@ -22,6 +22,8 @@ struct SUsbIds {
 // that does not parse is logged and ignored.
 SUsbIds ModelUsbIds();
 
+// Parses one id: 1 to 4 hexadecimal digits, an optional "0x" first.
+bool ParseUsbId(const std::string& text, uint16_t& id);
 // Parses "vvvv:pppp" (hexadecimal, 1 to 4 digits each, an optional "0x").
 bool ParseUsbIds(const std::string& text, SUsbIds& ids);
 

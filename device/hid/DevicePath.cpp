@@ -1,5 +1,8 @@
 #include "device/hid/DevicePath.h"
 
+#include "device/hid/HidBase.h"
+#include "device/hid/SocketTransport.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -15,6 +18,13 @@ std::string EmuDevicePath(const std::string& socketPath, uint16_t vendorId, uint
 bool IsEmuDevicePath(const std::string& path)
 {
     return path.compare(0, std::strlen(kEmuPathPrefix), kEmuPathPrefix) == 0;
+}
+
+ICommunicateDevice* CreateTransport(const std::string& path)
+{
+    if (IsEmuDevicePath(path))
+        return new CSocketTransport(path);
+    return new CHidBase(path);
 }
 
 }  // namespace vy

@@ -12,4 +12,9 @@ constexpr const char* kEmuPathPrefix = "emu:";
 std::string EmuDevicePath(const std::string& socketPath, uint16_t vendorId, uint16_t productId);
 bool IsEmuDevicePath(const std::string& path);
 
+class ICommunicateDevice;
+// A closed transport for `path`: the socket transport for an emulator path,
+// the hidraw transport otherwise. The caller owns it.
+ICommunicateDevice* CreateTransport(const std::string& path);
+
 }  // namespace vy
