@@ -65,6 +65,7 @@ void SScrollView::Relayout()
         return;
     m_inLayout = true;
     QRect view = ViewRect();
+    m_absoluteContent = false;
     m_contentSize = LayoutContent(view.size());
     bool needBar = m_contentSize.height() > view.height();
     int barWidth = needBar ? m_scrollBar->sizeHint().width() : 0;
@@ -80,7 +81,7 @@ void SScrollView::Relayout()
         m_scrollBar->hide();
     }
     UpdateScroll();
-    if (m_gridColumns == 0)
+    if (m_absoluteContent)
         m_content->LayoutOwnChildren();
     m_inLayout = false;
 }
@@ -101,6 +102,7 @@ QSize SScrollView::LayoutContent(const QSize& viewSize)
     m_gridColumns = 0;
     m_gridRows = 0;
     if (m_rowCount <= 0 && m_columnCount <= 0) {
+        m_absoluteContent = true;
         return m_viewSize.isEmpty() ? viewSize : m_viewSize;
     }
     int n = static_cast<int>(items.size());

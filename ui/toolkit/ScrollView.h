@@ -58,6 +58,8 @@ protected:
 
     CScrollContent* m_content;
     QScrollBar* m_scrollBar;
+    // Set by LayoutContent when the children place themselves by "pos".
+    bool m_absoluteContent = false;
 
 private:
     void UpdateScroll();

@@ -718,11 +718,10 @@ void SWindow::mouseReleaseEvent(QMouseEvent* event)
 
 void SWindow::contextMenuEvent(QContextMenuEvent* event)
 {
+    // The event has been through the host's chain: parents do not raise it again.
     EventCtxMenu menu(this, ToHost(event->pos()));
-    if (FireEvent(menu))
-        event->accept();
-    else
-        event->ignore();
+    FireEvent(menu);
+    event->accept();
 }
 
 void SWindow::enterEvent(QEnterEvent* event)
