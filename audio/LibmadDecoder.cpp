@@ -256,8 +256,17 @@ bool CLibmadDecoder::AssembleWave()
     uint8_t header[kCanonicalWaveHeaderSize];
     WriteCanonicalWaveHeader(header, m_format.channels, m_format.samplesPerSec, m_format.bitsPerSample, dataBytes);
     bool ok = WriteAll(wavFd, header, sizeof header);
-    std::vector<uint8_t> chunk(1 << 16);
+    // In-kernel copy where the file system allows it, else through a buffer.
     uint64_t copied = 0;
+    while (ok && copied < dataBytes) {
+        ssize_t n = ::copy_file_range(m_rawFd, nullptr, wavFd, nullptr, dataBytes - copied, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        copied += static_cast<uint64_t>(n);
+    }
+    std::vector<uint8_t> chunk(copied < dataBytes ? 1 << 16 : 0);
     while (ok && copied < dataBytes) {
         ssize_t n = ::read(m_rawFd, chunk.data(), chunk.size());
         if (n < 0 && errno == EINTR)

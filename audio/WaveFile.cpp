@@ -122,11 +122,29 @@ bool CWaveFile::OpenReadOnly(const std::string& path, WaveFormatEx* format)
     return OpenMapped(path, format, true);
 }
 
-bool CWaveFile::Fail(Error error)
+bool CWaveFile::Fail(Error error, uint32_t value)
 {
     Close();
     m_lastError = error;
+    m_lastErrorValue = value;
     return false;
+}
+
+std::string CWaveFile::LastErrorText() const
+{
+    std::string text = ErrorText(m_lastError);
+    switch (m_lastError) {
+    case Error::CannotOpen:
+        return m_lastErrorValue ? text + ": " + std::strerror(static_cast<int>(m_lastErrorValue)) : text;
+    case Error::UnsupportedTag:
+        return text + ", the file has tag " + std::to_string(m_lastErrorValue);
+    case Error::UnsupportedChannels:
+        return text + ", the file has " + std::to_string(m_lastErrorValue);
+    case Error::UnsupportedBits:
+        return text + ", the file has " + std::to_string(m_lastErrorValue) + " bits";
+    default:
+        return text;
+    }
 }
 
 bool CWaveFile::OpenMapped(const std::string& path, WaveFormatEx* format, bool readOnly)
@@ -134,6 +152,7 @@ bool CWaveFile::OpenMapped(const std::string& path, WaveFormatEx* format, bool r
     if (m_view)
         return true;
     m_lastError = Error::None;
+    m_lastErrorValue = 0;
     if (path.empty()) {
         m_lastError = Error::NoPath;
         return false;
@@ -142,14 +161,17 @@ bool CWaveFile::OpenMapped(const std::string& path, WaveFormatEx* format, bool r
     int flags = readOnly ? O_RDONLY : O_RDWR | O_CREAT;
     int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) {
-        VY_LOG("cannot open %s: %s", path.c_str(), std::strerror(errno));
+        int error = errno;
+        VY_LOG("cannot open %s: %s", path.c_str(), std::strerror(error));
         m_lastError = Error::CannotOpen;
+        m_lastErrorValue = static_cast<uint32_t>(error);
         return false;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         m_lastError = Error::CannotOpen;
+        m_lastErrorValue = S_ISDIR(info.st_mode) ? EISDIR : 0;
         return false;
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -251,11 +273,11 @@ bool CWaveFile::ParseHeader(uint32_t fileSize, WaveFormatEx* format)
     uint16_t channels = GetU16(fmt + 2);
     uint16_t bits = GetU16(fmt + 14);
     if (tag != kWaveFormatPcm)
-        return Fail(Error::UnsupportedTag);
+        return Fail(Error::UnsupportedTag, tag);
     if (channels != 1 && channels != 2)
-        return Fail(Error::UnsupportedChannels);
+        return Fail(Error::UnsupportedChannels, channels);
     if (bits != 8 && bits != 16 && bits != 32)
-        return Fail(Error::UnsupportedBits);
+        return Fail(Error::UnsupportedBits, bits);
 
     // Kept exactly as the file states them, not recomputed.
     m_format.formatTag = kWaveFormatPcm;

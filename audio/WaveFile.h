@@ -87,10 +87,12 @@ public:
 
     Error LastError() const { return m_lastError; }
     static const char* ErrorText(Error error);
+    // The last error with the offending value where there is one.
+    std::string LastErrorText() const;
 
 private:
     bool OpenMapped(const std::string& path, WaveFormatEx* format, bool readOnly);
-    bool Fail(Error error);
+    bool Fail(Error error, uint32_t value = 0);
     bool ParseHeader(uint32_t fileSize, WaveFormatEx* format);
     void WriteHeader();
     // Finds a chunk by id in [start, start + length): its payload offset and size.
@@ -108,6 +110,7 @@ private:
     uint32_t m_riffOffset = 0;
     bool m_readOnly = false;
     Error m_lastError = Error::None;
+    uint32_t m_lastErrorValue = 0;
 };
 
 }  // namespace vy
