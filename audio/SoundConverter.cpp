@@ -72,6 +72,7 @@ bool CSoundConverter::Convert(const std::string& wavPath, const SoundRule& rule,
     std::memcpy(m_stream.SourceBuffer(), wave.Data(), sourceBytes);
     if (!m_stream.Convert()) {
         VY_LOG("conversion of %s failed", wavPath.c_str());
+        m_stream.Close();
         return false;
     }
     return true;
@@ -87,10 +88,12 @@ bool CSoundConverter::ConvertToWaveImage(const std::string& wavPath, const Sound
     try {
         m_output.resize(static_cast<size_t>(converted) + kCanonicalWaveHeaderSize);
     } catch (const std::bad_alloc&) {
+        m_stream.Close();
         return false;
     }
     WriteCanonicalWaveHeader(m_output.data(), target.channels, target.samplesPerSec, target.bitsPerSample, converted);
     std::memcpy(m_output.data() + kCanonicalWaveHeaderSize, m_stream.TargetBuffer(), converted);
+    m_stream.Close();  // its buffers are as large as the sound: not kept between sends
     return true;
 }
 
@@ -103,8 +106,10 @@ bool CSoundConverter::ConvertToPcm(const std::string& wavPath, const SoundRule& 
     try {
         m_output.assign(m_stream.TargetBuffer(), m_stream.TargetBuffer() + m_stream.ConvertedLength());
     } catch (const std::bad_alloc&) {
+        m_stream.Close();
         return false;
     }
+    m_stream.Close();
     return true;
 }
 
