@@ -2,6 +2,7 @@
 
 #include "audio/WaveFile.h"
 #include "base/Log.h"
+#include "model/RuleSet.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,8 +16,20 @@ constexpr int kDefaultLimits[] = {35, 35, 20};
 
 }  // namespace
 
-CSoundConverter::CSoundConverter(const IResourceProvider* resources, SNotifyCenter* center)
-    : m_decoder(resources, center)
+SoundRule SoundRule::From(const RuleSet& rules)
+{
+    SoundRule rule;
+    rule.adpcm = rules.Adpcm();
+    rule.soundSampleRate = rules.SoundSampleRate();
+    rule.channelNum = rules.ChannelNum();
+    rule.bitPerSample = rules.BitPerSample();
+    std::vector<int32_t> limits = rules.MaxInterceptDurations();
+    rule.maxInterceptDurations.assign(limits.begin(), limits.end());
+    return rule;
+}
+
+CSoundConverter::CSoundConverter(const IResourceProvider* resources, SNotifyCenter* center, const RuleSet* rules)
+    : m_rules(rules ? *rules : RuleSet::Instance()), m_decoder(resources, center)
 {
 }
 
@@ -32,6 +45,12 @@ int CSoundConverter::SelectLimit(int slotIndex, const std::vector<int>& limits, 
     if (slotIndex >= 0 && slotIndex < 3)
         return kDefaultLimits[slotIndex];
     return current;
+}
+
+bool CSoundConverter::StartDecode(int slotIndex, const void* owner, const std::string& source, float sendVolume,
+                                  bool fromResource)
+{
+    return StartDecode(slotIndex, owner, source, sendVolume, fromResource, SoundRule::From(m_rules));
 }
 
 bool CSoundConverter::StartDecode(int slotIndex, const void* owner, const std::string& source, float sendVolume,
@@ -76,6 +95,21 @@ bool CSoundConverter::Convert(const std::string& wavPath, const SoundRule& rule,
         return false;
     }
     return true;
+}
+
+bool CSoundConverter::ConvertToWaveImage(const std::string& wavPath)
+{
+    return ConvertToWaveImage(wavPath, SoundRule::From(m_rules));
+}
+
+bool CSoundConverter::ConvertToPcm(const std::string& wavPath)
+{
+    return ConvertToPcm(wavPath, SoundRule::From(m_rules));
+}
+
+bool CSoundConverter::ConvertForDevice(const std::string& wavPath)
+{
+    return ConvertForDevice(wavPath, SoundRule::From(m_rules));
 }
 
 bool CSoundConverter::ConvertToWaveImage(const std::string& wavPath, const SoundRule& rule)

@@ -7,6 +7,9 @@
 #include "base/Log.h"
 #include "base/NotifyCenter.h"
 #include "base/QueuedUiLoop.h"
+#include "model/DeviceModel.h"
+#include "model/FolderResourceProvider.h"
+#include "model/RuleSet.h"
 
 #include <benchmark/benchmark.h>
 
@@ -46,9 +49,16 @@ Workspace& Files()
     return files;
 }
 
-// What `px40ctl convert IN -o OUT --slot 2` does, in this process.
+// The shipped PX40 rules (20 seconds for slot 2, mono 44100 Hz 16-bit WAV image).
+const std::string kRuleFolder = std::string(VY_SOURCE_DIR) + "/data/archive/DATA";
+
+// What `px40ctl convert IN -o OUT --slot 2 --data DIR` does, in this process.
 bool RunPipeline(const std::string& in, const std::string& out)
 {
+    vy::RuleSet rules;
+    if (!rules.Load(vy::CFolderResourceProvider(kRuleFolder, "DATA")))
+        return false;
+    rules.ApplyModelOverride(vy::kModelPX40);
     vy::CRunLoop loop;
     loop.AdoptCurrentThread();
     vy::SNotifyCenter center(loop);
@@ -60,14 +70,13 @@ bool RunPipeline(const std::string& in, const std::string& out)
         wavPath = finished.WavPath();
         loop.Quit();
     });
-    vy::SoundRule rule;
-    vy::CSoundConverter converter(nullptr, &center);
-    if (!converter.StartDecode(2, nullptr, in, 100, false, rule))
+    vy::CSoundConverter converter(nullptr, &center, &rules);
+    if (!converter.StartDecode(2, nullptr, in, 100, false))
         return false;
     loop.Run();
     if (status != 1)
         return false;
-    bool ok = converter.ConvertForDevice(wavPath, rule);
+    bool ok = converter.ConvertForDevice(wavPath);
     std::filesystem::remove(wavPath);
     if (!ok)
         return false;
@@ -118,7 +127,7 @@ void BM_Px40ctlConvert(benchmark::State& state)
         return state.SkipWithError("px40ctl or the test MP3 is missing (build the px40ctl target)");
     std::string out = Files().dir + "/px40ctl.bin";
     for (auto _ : state) {
-        if (!Spawn({tool, "convert", Files().mp3, "-o", out, "--slot", "2"}))
+        if (!Spawn({tool, "convert", Files().mp3, "-o", out, "--slot", "2", "--data", kRuleFolder}))
             return state.SkipWithError("px40ctl convert failed");
     }
 }

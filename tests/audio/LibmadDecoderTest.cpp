@@ -1,6 +1,7 @@
 #include "audio/LibmadDecoder.h"
 #include "audio/WaveFile.h"
 #include "base/NotifyCenter.h"
+#include "model/FolderResourceProvider.h"
 #include "tests/audio/SoundTestSupport.h"
 #include "tests/support/FakeUiLoop.h"
 #include "tests/support/TempDir.h"
@@ -232,7 +233,7 @@ TEST_F(DecoderTest, BuiltInSoundsComeFromTheResourceProvider)
     std::filesystem::create_directories(resources.File("mp3"));
     std::filesystem::copy_file(Fixture("tone-stereo-48000.mp3"), resources.File("mp3/DJ_ZS.mp3"));
     WriteFileBytes(resources.File("mp3/DJ_BS.mp3"), "");
-    CFolderResources provider(resources.Path());
+    CFolderResourceProvider provider(resources.Path());
     CLibmadDecoder decoder(&provider, &m_center);
 
     auto found = Decode(decoder, "DJ_ZS", 100, 20, true);

@@ -1,5 +1,8 @@
 #include "audio/SoundConverter.h"
 #include "base/NotifyCenter.h"
+#include "model/DeviceModel.h"
+#include "model/FolderResourceProvider.h"
+#include "model/RuleSet.h"
 #include "tests/audio/SoundTestSupport.h"
 #include "tests/support/FakeUiLoop.h"
 #include "tests/support/TempDir.h"
@@ -242,5 +245,92 @@ TEST_F(ConverterTest, StartDecodeKeepsTheLimitForSlotsWithoutOne)
     std::filesystem::remove(m_wavPath);
     ASSERT_TRUE(Decode(converter, 5, Fixture("tone-mono-44100.mp3"), SoundRule{}));
     EXPECT_EQ(converter.Limit(), 35);
+    std::filesystem::remove(m_wavPath);
+}
+
+namespace {
+
+std::string SoundRuleDocument(int channels, const std::string& limits)
+{
+    return "<?xml version=\"1.0\"?><VyAudio><Rule><Section Name=\"SoundDownloadRule\">"
+           "<Item name=\"ADPCM\" value=\"1\"/><Item name=\"SoundSampleRate\" value=\"22050\"/>"
+           "<Item name=\"SoundFormat\" ChannelNum=\"" +
+        std::to_string(channels) + "\" BitPerSample=\"16\" MaxInterceptDuration=\"" + limits +
+        "\"/></Section></Rule></VyAudio>";
+}
+
+}  // namespace
+
+TEST_F(ConverterTest, FormatComesFromTheRuleSetWithTheModelOverride)
+{
+    std::vector<int16_t> samples = Sine(44100, 44100, {440, 440}, 0.5);  // one second, stereo
+    WriteFileBytes(m_tmpDir.File("tone.wav"), CanonicalWav(2, 44100, samples));
+    struct Case {
+        const char* model;
+        int channels;
+        size_t rate;  // the model's rate, whatever the document says (22050)
+        bool adpcm;
+    };
+    const Case cases[] = {
+        {"PX40", 2, 44100, false},
+        {"PX40", 1, 44100, false},
+        {"PX50", 2, 48000, true},
+        {"px40", 1, 48000, true},  // the model name matches exactly
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.model) + " " + std::to_string(c.channels));
+        RuleSet rules;
+        ASSERT_TRUE(rules.LoadText(SoundRuleDocument(c.channels, "1,2,3")));
+        rules.ApplyModelOverride(c.model);
+        CSoundConverter converter(nullptr, &m_center, &rules);
+        const size_t pcmBytes = c.rate * static_cast<size_t>(c.channels) * 2;  // one second
+        ASSERT_TRUE(converter.ConvertToPcm(m_tmpDir.File("tone.wav")));
+        EXPECT_EQ(converter.Output().size(), pcmBytes);
+        ASSERT_TRUE(converter.ConvertForDevice(m_tmpDir.File("tone.wav")));
+        EXPECT_EQ(converter.Output().size(), c.adpcm ? pcmBytes / 4 : 44 + pcmBytes);
+    }
+}
+
+TEST_F(ConverterTest, RuleSetIsReadAtTheMomentOfUse)
+{
+    RuleSet rules;
+    ASSERT_TRUE(rules.LoadText(SoundRuleDocument(1, "1,2,3")));
+    rules.ApplyModelOverride("PX40");
+    CSoundConverter converter(nullptr, &m_center, &rules);
+    ASSERT_TRUE(converter.StartDecode(1, this, Fixture("tone-mono-44100.mp3"), 100, false));
+    ASSERT_TRUE(m_loop.RunUntil([this] { return m_status >= 0; }, 20000));
+    ASSERT_EQ(m_status, 1);
+    EXPECT_EQ(converter.Limit(), 2) << "slot 1 takes entry 1 of the list";
+
+    // A reload between decode and conversion (a device change) is seen.
+    ASSERT_TRUE(rules.LoadText(SoundRuleDocument(2, "")));
+    rules.ApplyModelOverride("PX40");
+    ASSERT_TRUE(converter.ConvertForDevice(m_wavPath));
+    std::string header(converter.Output().begin(), converter.Output().begin() + 44);
+    EXPECT_EQ(ReadLe16(header, 22), 2);
+    std::filesystem::remove(m_wavPath);
+}
+
+TEST_F(ConverterTest, ShippedRulesGiveThePx40FormatAndLimits)
+{
+    std::string longMp3 = LongMp3();
+    ASSERT_FALSE(longMp3.empty());
+    CFolderResourceProvider documents(SourceDir() + "/data/archive");
+    RuleSet rules;
+    ASSERT_TRUE(rules.Load(documents));
+    rules.ApplyModelOverride(kModelPX40);
+    ASSERT_FALSE(rules.MaxInterceptDurations().empty());
+    const int slot = 2;
+    ASSERT_LT(static_cast<size_t>(slot), rules.MaxInterceptDurations().size());
+    int limit = rules.MaxInterceptDurations()[slot];
+
+    CSoundConverter converter(nullptr, &m_center, &rules);
+    ASSERT_TRUE(converter.StartDecode(slot, this, longMp3, 100, false));
+    ASSERT_TRUE(m_loop.RunUntil([this] { return m_status >= 0; }, 20000));
+    ASSERT_EQ(m_status, 1);
+    EXPECT_EQ(converter.Limit(), limit);
+    ASSERT_TRUE(converter.ConvertForDevice(m_wavPath));
+    const size_t bytesPerSecond = static_cast<size_t>(rules.SoundSampleRate()) * rules.ChannelNum() * rules.BitPerSample() / 8;
+    EXPECT_EQ(converter.Output().size(), 44 + static_cast<size_t>(limit) * bytesPerSecond);
     std::filesystem::remove(m_wavPath);
 }

@@ -1,6 +1,5 @@
 #include "tests/audio/SoundTestSupport.h"
 
-#include "base/Utf.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -150,22 +149,6 @@ double ToneLevel(const std::vector<int16_t>& samples, unsigned channels, unsigne
         im += v * std::sin(phase);
     }
     return n ? 2 * std::sqrt(re * re + im * im) / static_cast<double>(n) : 0;
-}
-
-bool CFolderResources::Find(std::string_view type, std::string_view name, std::string& content) const
-{
-    std::error_code error;
-    for (const auto& typeDir : std::filesystem::directory_iterator(m_root, error)) {
-        if (!EqualsNoCase(typeDir.path().filename().string(), type))
-            continue;
-        for (const auto& entry : std::filesystem::directory_iterator(typeDir.path(), error)) {
-            if (EqualsNoCase(entry.path().stem().string(), name) || EqualsNoCase(entry.path().filename().string(), name)) {
-                content = ReadFileBytes(entry.path().string());
-                return true;
-            }
-        }
-    }
-    return false;
 }
 
 CScopedTmpDir::CScopedTmpDir(const std::string& path)

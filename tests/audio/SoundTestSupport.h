@@ -2,7 +2,6 @@
 
 #include "audio/LibmadDecoder.h"
 #include "audio/WaveFile.h"
-#include "base/ResourceProvider.h"
 
 #include <cstdint>
 #include <string>
@@ -46,16 +45,6 @@ std::vector<int16_t> Samples16(const uint8_t* data, size_t bytes);
 // interleaved samples, by correlation over whole samples.
 double ToneLevel(const std::vector<int16_t>& samples, unsigned channels, unsigned channel, uint32_t rate,
                  double frequency);
-
-// Serves resources from a folder laid out "<TYPE>/<name>[.ext]".
-class CFolderResources : public IResourceProvider {
-public:
-    explicit CFolderResources(std::string root) : m_root(std::move(root)) {}
-    bool Find(std::string_view type, std::string_view name, std::string& content) const override;
-
-private:
-    std::string m_root;
-};
 
 // Sets TMPDIR for the lifetime of the object (the decoder's temporary files
 // go there), and restores the previous value.
