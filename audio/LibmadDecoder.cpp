@@ -54,6 +54,20 @@ inline int16_t ScaleSample(mad_fixed_t sample, float factor)
     return static_cast<int16_t>(scaled);
 }
 
+// Length of an ID3v2 tag at the start of `data` (header, body and footer),
+// or 0 when there is none or its header is not well formed.
+size_t Id3v2TagLength(const uint8_t* data, size_t length)
+{
+    if (length < 10 || data[0] != 'I' || data[1] != 'D' || data[2] != '3' || data[3] == 0xFF || data[4] == 0xFF)
+        return 0;
+    if ((data[6] | data[7] | data[8] | data[9]) & 0x80)
+        return 0;
+    size_t body = static_cast<size_t>(data[6]) << 21 | static_cast<size_t>(data[7]) << 14 |
+        static_cast<size_t>(data[8]) << 7 | data[9];
+    size_t total = 10 + body + ((data[5] & 0x10) ? 10 : 0);
+    return total <= length ? total : 0;
+}
+
 }  // namespace
 
 struct CLibmadDecoder::Callbacks {
@@ -227,6 +241,11 @@ bool CLibmadDecoder::LoadInput()
             return false;
         }
     }
+    // An ID3v2 tag in front (title, cover picture) is not audio: libmad would
+    // search it for frames and could play parts of a picture as noise.
+    size_t tag = Id3v2TagLength(m_input.data(), m_input.size());
+    if (tag > 0)
+        m_input.erase(m_input.begin(), m_input.begin() + static_cast<std::ptrdiff_t>(tag));
     // libmad needs zero bytes behind the last frame to decode that frame.
     m_input.resize(m_input.size() + MAD_BUFFER_GUARD, 0);
     m_inputLength = m_input.size();

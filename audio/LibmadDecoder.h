@@ -5,7 +5,6 @@
 #include "base/NotifyCenter.h"
 #include "base/ThreadObject.h"
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -287,3 +287,25 @@ TEST_F(DecoderTest, StartFailsWithoutATemporaryFolder)
     m_loop.RunUntil([] { return false; }, 50);
     EXPECT_TRUE(m_events.empty()) << "no event follows a failed start";
 }
+
+TEST_F(DecoderTest, LeadingId3TagIsNotDecoded)
+{
+    // A tag whose body holds real MP3 frames at another rate: were the tag
+    // searched for frames, they would be decoded too.
+    std::string clean = ReadFileBytes(Fixture("tone-mono-44100.mp3"));
+    std::string body = ReadFileBytes(Fixture("tone-stereo-48000.mp3"));
+    auto syncsafe = [](size_t n) {
+        return std::string{static_cast<char>((n >> 21) & 0x7F), static_cast<char>((n >> 14) & 0x7F),
+                           static_cast<char>((n >> 7) & 0x7F), static_cast<char>(n & 0x7F)};
+    };
+    WriteFileBytes(m_tmpDir.File("tagged.mp3"), std::string("ID3\x04\x00\x00", 6) + syncsafe(body.size()) + body + clean);
+
+    CLibmadDecoder decoder(nullptr, &m_center);
+    auto reference = Decode(decoder, Fixture("tone-mono-44100.mp3"));
+    ASSERT_TRUE(reference && reference->status == 1);
+    std::string expected = ReadFileBytes(reference->wavPath);
+    auto tagged = Decode(decoder, m_tmpDir.File("tagged.mp3"));
+    ASSERT_TRUE(tagged && tagged->status == 1);
+    EXPECT_EQ(ReadFileBytes(tagged->wavPath), expected);
+    std::filesystem::remove(tagged->wavPath);
+}
