@@ -63,9 +63,10 @@ bool CSoundConverter::StartDecode(int slotIndex, const void* owner, const std::s
 
 bool CSoundConverter::Convert(const std::string& wavPath, const SoundRule& rule, WaveFormatEx& target)
 {
+    // Only read: a missing path is not created, the file is not cut.
     CWaveFile wave;
     WaveFormatEx source;
-    if (!wave.Open(wavPath, &source)) {
+    if (!wave.OpenReadOnly(wavPath, &source)) {
         VY_LOG("decoded sound %s refused: %s", wavPath.c_str(), CWaveFile::ErrorText(wave.LastError()));
         return false;
     }

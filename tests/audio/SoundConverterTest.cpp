@@ -230,6 +230,7 @@ TEST_F(ConverterTest, NoResultForARefusedFileOrAnImpossibleRule)
         EXPECT_TRUE(converter.Output().empty());
     }
     EXPECT_EQ(ReadFileBytes(m_tmpDir.File("24bit.wav")), wav24) << "a refused file is left as it was";
+    EXPECT_FALSE(std::filesystem::exists(m_tmpDir.File("absent.wav"))) << "nothing is created";
 }
 
 TEST_F(ConverterTest, StartDecodeKeepsTheLimitForSlotsWithoutOne)
