@@ -8,10 +8,10 @@ CSyncEvent::CSyncEvent(bool manualReset, bool initiallySet) : m_manualReset(manu
 
 void CSyncEvent::Set()
 {
-    {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        m_set = true;
-    }
+    // Notify under the lock: a waiter that wakes may destroy the event at
+    // once, so the setter must be done with it before the waiter can return.
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_set = true;
     if (m_manualReset)
         m_changed.notify_all();
     else
