@@ -1,0 +1,221 @@
+#include "tests/support/PulseServer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace vy::test {
+namespace {
+
+bool SocketAccepts(const std::string& path)
+{
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
+std::string Tail(const std::string& path)
+{
+    std::ifstream in(path);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return text.size() > 600 ? text.substr(text.size() - 600) : text;
+}
+
+}  // namespace
+
+CPulseServer::~CPulseServer()
+{
+    Stop();
+}
+
+bool CPulseServer::Start(std::string& error)
+{
+    if (IsRunning())
+        return true;
+    const char* base = std::getenv("TMPDIR");
+    // A short path: unix socket paths are limited to about 100 bytes.
+    std::string pattern = std::string(base && *base && std::strlen(base) < 60 ? base : "/tmp") + "/vypulse-XXXXXX";
+    if (!::mkdtemp(pattern.data())) {
+        error = std::string("cannot make a folder for the sound server: ") + std::strerror(errno);
+        return false;
+    }
+    m_dir = pattern;
+    m_socket = m_dir + "/native";
+    const std::string script = m_dir + "/server.pa";
+    const std::string log = m_dir + "/server.log";
+    {
+        std::ofstream out(script);
+        out << "load-module module-native-protocol-unix auth-anonymous=1 socket=" << m_socket << "\n"
+            << "load-module module-null-sink sink_name=" << kSinkName
+            << " sink_properties=device.description=" << kSinkDescription << "\n"
+            << "load-module module-always-sink\n";
+    }
+
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        std::string item = *entry;
+        if (item.rfind("HOME=", 0) == 0 || item.rfind("XDG_RUNTIME_DIR=", 0) == 0 ||
+            item.rfind("XDG_CONFIG_HOME=", 0) == 0 || item.rfind("PULSE_", 0) == 0)
+            continue;
+        environment.push_back(item);
+    }
+    environment.push_back("HOME=" + m_dir);
+    environment.push_back("XDG_RUNTIME_DIR=" + m_dir);
+    environment.push_back("XDG_CONFIG_HOME=" + m_dir);
+    std::vector<char*> envp;
+    for (std::string& item : environment)
+        envp.push_back(item.data());
+    envp.push_back(nullptr);
+
+    std::vector<std::string> args = {"pulseaudio",    "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                                     "--system=no",   "-n",             "-F",                  script};
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    pid_t pid = -1;
+    int spawned = posix_spawnp(&pid, "pulseaudio", &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        error = std::string("cannot run pulseaudio: ") + std::strerror(spawned);
+        Stop();
+        return false;
+    }
+    m_pid = pid;
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        int status = 0;
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_pid = -1;
+            error = "pulseaudio ended at start: " + Tail(log);
+            Stop();
+            return false;
+        }
+        if (SocketAccepts(m_socket))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    error = "pulseaudio did not open its socket within 10 s: " + Tail(log);
+    Stop();
+    return false;
+}
+
+void CPulseServer::Stop()
+{
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGTERM);
+        bool ended = false;
+        for (int i = 0; i < 300 && !ended; ++i) {
+            if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid)
+                ended = true;
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (!ended) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        m_pid = -1;
+    }
+    if (!m_dir.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+        m_dir.clear();
+    }
+}
+
+CScopedEnv::CScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name)
+{
+    if (const char* old = std::getenv(name))
+        m_old = old;
+    if (value)
+        ::setenv(name, value->c_str(), 1);
+    else
+        ::unsetenv(name);
+}
+
+CScopedEnv::~CScopedEnv()
+{
+    if (m_old)
+        ::setenv(m_name.c_str(), m_old->c_str(), 1);
+    else
+        ::unsetenv(m_name.c_str());
+}
+
+void CPulseTestEnvironment::SetUp()
+{
+    const char* server = std::getenv("PULSE_SERVER");
+    if (server && *server)
+        return;
+    std::string error;
+    if (!m_server.Start(error))
+        FAIL() << "no sound server for the tests: " << error;
+    m_env.emplace("PULSE_SERVER", m_server.ServerString());
+}
+
+void CPulseTestEnvironment::TearDown()
+{
+    m_env.reset();
+    m_server.Stop();
+}
+
+CNullSink::CNullSink(const std::string& tag)
+{
+    static int counter = 0;
+    const std::string unique = std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    m_name = "vytest_" + tag + "_" + unique;
+    std::replace(m_name.begin(), m_name.end(), '-', '_');
+    m_description = "PX40-" + tag + "-" + unique;
+    const std::string command = "pactl load-module module-null-sink sink_name=" + m_name +
+                                " sink_properties=device.description=" + m_description + " 2>/dev/null";
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char line[64] = {};
+        if (std::fgets(line, sizeof line, pipe))
+            m_module = std::atoi(line);
+        if (::pclose(pipe) != 0)
+            m_module = -1;
+    }
+}
+
+CNullSink::~CNullSink()
+{
+    if (m_module >= 0)
+        RunCommand("pactl unload-module " + std::to_string(m_module) + " 2>/dev/null");
+}
+
+int RunCommand(const std::string& command)
+{
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace vy::test
