@@ -70,7 +70,15 @@ bool CPulseServer::Start(std::string& error)
         out << "load-module module-native-protocol-unix auth-anonymous=1 socket=" << m_socket << "\n"
             << "load-module module-null-sink sink_name=" << kSinkName
             << " sink_properties=device.description=" << kSinkDescription << "\n"
-            << "load-module module-always-sink\n";
+            // Keeps the null output rendering in short blocks from the start,
+            // as a real card does (see scripts/test-services).
+            << "suspend-sink " << kSinkName << " 1\n"
+            << "load-module module-null-sink sink_name=vy_drain sink_properties=device.description=Test-drain\n"
+            << "load-module module-loopback source=" << kSinkName << ".monitor sink=vy_drain latency_msec=20\n"
+            << "suspend-sink " << kSinkName << " 0\n"
+            << "load-module module-always-sink\n"
+            << "set-default-sink " << kSinkName << "\n"
+            << "set-default-source " << kSinkName << ".monitor\n";
     }
 
     std::vector<std::string> environment;
