@@ -107,9 +107,8 @@ void CPulseConnection::OnContextState(pa_context* context, void* self)
         connection->m_wasReady = true;
     } else if (!PA_CONTEXT_IS_GOOD(state) && connection->m_wasReady) {
         connection->m_wasReady = false;
+        // Its streams fail too and report it themselves.
         VY_LOG("sound server connection lost: %s", pa_strerror(pa_context_errno(context)));
-        if (connection->m_lostHandler)
-            connection->m_lostHandler();
     }
     connection->Signal();
 }

@@ -50,9 +50,6 @@ public:
     // The default sink's name and volume.
     bool DefaultSinkVolume(std::string& sinkName, pa_cvolume& volume, int timeoutMs, std::string& error);
 
-    // Called on the loop thread when an established connection is lost.
-    void SetLostHandler(std::function<void()> handler) { m_lostHandler = std::move(handler); }
-
     // "what: server's reason".
     std::string ErrorText(const std::string& what) const;
 
@@ -63,7 +60,6 @@ private:
     pa_threaded_mainloop* m_loop = nullptr;
     pa_context* m_context = nullptr;
     bool m_wasReady = false;
-    std::function<void()> m_lostHandler;
 };
 
 // Holds the loop lock of a connection; does nothing on the loop thread,

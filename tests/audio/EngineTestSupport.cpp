@@ -44,8 +44,12 @@ std::string WavBytes(const std::vector<int16_t>& samples, uint32_t sampleRate, u
     put16(out, 16);
     out += "data";
     put32(out, dataBytes);
-    for (int16_t s : samples)
-        put16(out, static_cast<uint16_t>(s));
+    const size_t header = out.size();
+    out.resize(header + dataBytes);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        out[header + 2 * i] = static_cast<char>(samples[i] & 0xFF);
+        out[header + 2 * i + 1] = static_cast<char>((samples[i] >> 8) & 0xFF);
+    }
     return out;
 }
 

@@ -40,6 +40,11 @@ struct EncodeCase {
     bool tagged;  // LAME leaves the tag frame out when frames are too small for it
 };
 
+void PrintTo(const EncodeCase& c, std::ostream* out)
+{
+    *out << c.sampleRate << " Hz, " << c.channels << " ch, " << c.seconds << " s, " << c.kbps << " kbps";
+}
+
 class Mp3StreamEncodeTest : public ::testing::TestWithParam<EncodeCase> {};
 
 // Encoded with LAME and read back: exactly the encoded number of samples,
@@ -84,7 +89,12 @@ TEST_P(Mp3StreamEncodeTest, ReadsBackWhatWasEncodedInPlace)
 INSTANTIATE_TEST_SUITE_P(Formats, Mp3StreamEncodeTest,
                          ::testing::Values(EncodeCase{44100, 2, 2.0, 128, true}, EncodeCase{44100, 1, 1.0, 64, true},
                                            EncodeCase{48000, 2, 1.5, 192, true}, EncodeCase{22050, 1, 1.2, 64, true},
-                                           EncodeCase{8000, 1, 0.7, 32, true}, EncodeCase{22050, 1, 1.2, 32, false}));
+                                           EncodeCase{8000, 1, 0.7, 32, true}, EncodeCase{22050, 1, 1.2, 32, false}),
+                         [](const ::testing::TestParamInfo<EncodeCase>& param) {
+                             const EncodeCase& c = param.param;
+                             return std::to_string(c.sampleRate) + "Hz_" + std::to_string(c.channels) + "ch_" +
+                                    std::to_string(c.kbps) + "kbps";
+                         });
 
 class Mp3StreamFileTest : public ::testing::Test {
 protected:
