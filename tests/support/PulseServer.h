@@ -32,7 +32,8 @@ public:
 private:
     std::string m_dir;
     std::string m_socket;
-    pid_t m_pid = -1;
+    pid_t m_pid = -1;     // the shell that runs the server
+    int m_lifeline = -1;  // closing it ends the server
 };
 
 // Sets (or, with no value, removes) an environment variable for the
@@ -51,6 +52,7 @@ private:
 
 // Gives a test program a sound server: the one PULSE_SERVER names (as
 // scripts/test starts it), or else a private one for the whole program.
+// Without one the tests that need it fail, each with the engine's text.
 // Register it from a test file:
 //   static auto* env = testing::AddGlobalTestEnvironment(new CPulseTestEnvironment);
 class CPulseTestEnvironment : public ::testing::Environment {
