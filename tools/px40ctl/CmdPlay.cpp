@@ -90,7 +90,8 @@ int Play(const PlayArgs& args)
         PrintError(failure);
         return kExitFailed;
     }
-    std::cout << total << " / " << total << '\n';
+    if (shown != info.totalSeconds)
+        std::cout << total << " / " << total << '\n';
     return kExitOk;
 }
 
