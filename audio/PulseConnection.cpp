@@ -19,13 +19,13 @@ void OnTimeout(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* us
     flag->connection->Signal();
 }
 
-AudioDeviceInfo DeviceFrom(const char* name, const char* description, const pa_sample_spec& spec, bool monitor)
+AudioDeviceInfo DeviceFrom(const char* name, const char* description, const pa_sample_spec& sampleFormat, bool monitor)
 {
     AudioDeviceInfo info;
     info.id = name ? name : "";
     info.name = description && *description ? description : info.id;
-    info.sampleRate = spec.rate;
-    info.channels = spec.channels;
+    info.sampleRate = sampleFormat.rate;
+    info.channels = sampleFormat.channels;
     info.monitor = monitor;
     return info;
 }

@@ -82,16 +82,16 @@ bool CPulsePlayer::Start(const std::string& sinkId, uint32_t latencyMs, int time
     m_failure.clear();
     m_meter.Reset();
 
-    pa_sample_spec spec;
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = m_source->SampleRate();
-    spec.channels = static_cast<uint8_t>(m_source->Channels());
-    if (!pa_sample_spec_valid(&spec)) {
-        error = "the sound's format cannot be played (" + std::to_string(spec.rate) + " Hz, " +
-                std::to_string(spec.channels) + " channels)";
+    pa_sample_spec sampleFormat;
+    sampleFormat.format = PA_SAMPLE_S16LE;
+    sampleFormat.rate = m_source->SampleRate();
+    sampleFormat.channels = static_cast<uint8_t>(m_source->Channels());
+    if (!pa_sample_spec_valid(&sampleFormat)) {
+        error = "the sound's format cannot be played (" + std::to_string(sampleFormat.rate) + " Hz, " +
+                std::to_string(sampleFormat.channels) + " channels)";
         return false;
     }
-    m_stream = pa_stream_new(m_connection.Context(), "Playback", &spec, nullptr);
+    m_stream = pa_stream_new(m_connection.Context(), "Playback", &sampleFormat, nullptr);
     if (!m_stream) {
         error = m_connection.ErrorText("cannot create a playback stream");
         return false;
@@ -100,7 +100,7 @@ bool CPulsePlayer::Start(const std::string& sinkId, uint32_t latencyMs, int time
     pa_stream_set_write_callback(m_stream, &CPulsePlayer::OnWrite, this);
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(pa_usec_t(latencyMs) * PA_USEC_PER_MSEC, &spec));
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(pa_usec_t(latencyMs) * PA_USEC_PER_MSEC, &sampleFormat));
     attr.prebuf = static_cast<uint32_t>(-1);
     attr.minreq = static_cast<uint32_t>(-1);
     attr.fragsize = static_cast<uint32_t>(-1);

@@ -45,11 +45,11 @@ bool CPulseRecorder::Start(const std::string& sourceId, int timeoutMs, std::stri
     }
     m_failure.clear();
     m_meter.Reset();
-    pa_sample_spec spec;
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = kSampleRate;
-    spec.channels = kChannels;
-    m_stream = pa_stream_new(m_connection.Context(), "Recording", &spec, nullptr);
+    pa_sample_spec sampleFormat;
+    sampleFormat.format = PA_SAMPLE_S16LE;
+    sampleFormat.rate = kSampleRate;
+    sampleFormat.channels = kChannels;
+    m_stream = pa_stream_new(m_connection.Context(), "Recording", &sampleFormat, nullptr);
     if (!m_stream) {
         error = m_connection.ErrorText("cannot create a recording stream");
         return false;
@@ -61,7 +61,7 @@ bool CPulseRecorder::Start(const std::string& sourceId, int timeoutMs, std::stri
     attr.tlength = static_cast<uint32_t>(-1);
     attr.prebuf = static_cast<uint32_t>(-1);
     attr.minreq = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(pa_usec_t(kFragmentMs) * PA_USEC_PER_MSEC, &spec));
+    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(pa_usec_t(kFragmentMs) * PA_USEC_PER_MSEC, &sampleFormat));
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY);
     m_running = true;
     if (pa_stream_connect_record(m_stream, sourceId.empty() ? nullptr : sourceId.c_str(), &attr, flags) < 0) {

@@ -19,8 +19,8 @@ void Put32(std::string& out, uint32_t v)
         out.push_back(char(v >> (8 * i) & 0xFF));
 }
 
-struct WavSpec {
-    WavSpec(uint16_t tag_, uint16_t channels_, uint32_t rate_, uint16_t bits_, bool extensible_ = false,
+struct WavLayout {
+    WavLayout(uint16_t tag_, uint16_t channels_, uint32_t rate_, uint16_t bits_, bool extensible_ = false,
             std::string before_ = {}, int64_t claimedData_ = -1)
         : tag(tag_), channels(channels_), rate(rate_), bits(bits_), extensible(extensible_),
           before(std::move(before_)), claimedData(claimedData_)
@@ -35,27 +35,27 @@ struct WavSpec {
     int64_t claimedData;  // the data size written in the header; -1: the real one
 };
 
-std::string Wav(const WavSpec& spec, const std::string& data)
+std::string Wav(const WavLayout& layout, const std::string& data)
 {
     std::string fmt;
-    const uint16_t blockAlign = uint16_t(spec.channels * spec.bits / 8);
-    Put16(fmt, spec.extensible ? 0xFFFE : spec.tag);
-    Put16(fmt, spec.channels);
-    Put32(fmt, spec.rate);
-    Put32(fmt, spec.rate * blockAlign);
+    const uint16_t blockAlign = uint16_t(layout.channels * layout.bits / 8);
+    Put16(fmt, layout.extensible ? 0xFFFE : layout.tag);
+    Put16(fmt, layout.channels);
+    Put32(fmt, layout.rate);
+    Put32(fmt, layout.rate * blockAlign);
     Put16(fmt, blockAlign);
-    Put16(fmt, spec.bits);
-    if (spec.extensible) {
+    Put16(fmt, layout.bits);
+    if (layout.extensible) {
         Put16(fmt, 22);
-        Put16(fmt, spec.bits);
+        Put16(fmt, layout.bits);
         Put32(fmt, 3);
-        Put16(fmt, spec.tag);
+        Put16(fmt, layout.tag);
         fmt += std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
     }
     std::string body = "WAVEfmt ";
     Put32(body, uint32_t(fmt.size()));
-    body += fmt + spec.before + "data";
-    Put32(body, spec.claimedData < 0 ? uint32_t(data.size()) : uint32_t(spec.claimedData));
+    body += fmt + layout.before + "data";
+    Put32(body, layout.claimedData < 0 ? uint32_t(data.size()) : uint32_t(layout.claimedData));
     body += data;
     std::string out = "RIFF";
     Put32(out, uint32_t(body.size()));
@@ -79,7 +79,7 @@ std::string Doubles(std::initializer_list<double> values)
 
 struct ReadCase {
     const char* name;
-    WavSpec spec;
+    WavLayout layout;
     std::string data;
     uint32_t channels;
     std::vector<int16_t> expected;
@@ -103,12 +103,12 @@ TEST(WavStreamTest, ReadsEachEncodingAsSixteenBits)
         {"data longer than the file", {1, 1, 8000, 16, false, {}, 1000}, std::string("\x09\x00\x0A\x00\x0B", 5), 1, {9, 10}},
     };
     for (const ReadCase& c : cases) {
-        std::string bytes = Wav(c.spec, c.data);
+        std::string bytes = Wav(c.layout, c.data);
         std::string error;
         auto stream = CWavStream::Open(CopyMemoryBytes(bytes.data(), bytes.size()), error);
         ASSERT_TRUE(stream) << c.name << ": " << error;
         EXPECT_EQ(stream->Channels(), c.channels) << c.name;
-        EXPECT_EQ(stream->SampleRate(), c.spec.rate) << c.name;
+        EXPECT_EQ(stream->SampleRate(), c.layout.rate) << c.name;
         ASSERT_EQ(stream->TotalFrames(), c.expected.size() / c.channels) << c.name;
         std::vector<int16_t> out(c.expected.size() + 8, 99);
         size_t got = stream->Read(out.data(), out.size() / c.channels);
