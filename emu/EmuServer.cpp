@@ -91,7 +91,11 @@ bool CEmuServer::Start(const std::string& socketPath)
 
     // Bind under a temporary name and rename into place once listening, so
     // that whoever sees the file appear can connect at once.
-    const std::string temporary = socketPath + ".part" + std::to_string(::getpid());
+    // The temporary name starts with '.', which enumeration passes over.
+    const size_t slash = socketPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : socketPath.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? socketPath : socketPath.substr(slash + 1);
+    const std::string temporary = folder + "." + name + ".part" + std::to_string(::getpid());
     sockaddr_un temporaryAddress;
     if (!FillAddress(temporary, temporaryAddress)) {
         VY_LOG("socket path too long: %s", socketPath.c_str());

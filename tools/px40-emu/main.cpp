@@ -1,11 +1,14 @@
 // px40-emu: the emulated PX40 on a socket, for running the program and the
 // tools without a card.
+#include "device/hid/DevicePath.h"
 #include "emu/EmuServer.h"
 #include "emu/PacketTrace.h"
 
 #include <CLI/CLI.hpp>
 
 #include <csignal>
+#include <filesystem>
+#include <unistd.h>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -27,8 +30,17 @@ int main(int argc, char** argv)
     vy::emu::SEmuConfig config;
     int reportLength = 41;
     bool trace = false;
+    bool discoverable = false;
+    std::string name;
 
-    app.add_option("--socket", socketPath, "Socket path to listen on")->required();
+    CLI::Option* socketOption = app.add_option("--socket", socketPath, "Socket path to listen on");
+    CLI::Option* discoverableOption = app.add_flag(
+        "--discoverable", discoverable,
+        "Listen in the emulator folder ($PX40_EMU_DIR, else $XDG_RUNTIME_DIR/px40-emu), where the program and "
+        "px40ctl find emulators as they find cards");
+    app.add_option("--name", name, "Socket file name in the emulator folder (default px40-PID.sock)")
+        ->needs(discoverableOption);
+    socketOption->excludes(discoverableOption);
     app.add_option("--vid", vid, "USB vendor id (hex)")->capture_default_str();
     app.add_option("--pid", pid, "USB product id (hex)")->capture_default_str();
     app.add_option("--report-length", reportLength, "Input and output report length, report id included")
@@ -49,6 +61,19 @@ int main(int argc, char** argv)
 
     if (!vy::ParseUsbId(vid, config.vendorId) || !vy::ParseUsbId(pid, config.productId)) {
         std::cerr << "px40-emu: --vid and --pid take 16-bit hexadecimal ids\n";
+        return 2;
+    }
+    if (discoverable) {
+        const std::string folder = vy::EmulatorFolder();
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error) {
+            std::cerr << "px40-emu: cannot create " << folder << ": " << error.message() << '\n';
+            return 1;
+        }
+        socketPath = folder + "/" + (name.empty() ? "px40-" + std::to_string(::getpid()) + ".sock" : name);
+    } else if (socketPath.empty()) {
+        std::cerr << "px40-emu: give --socket PATH or --discoverable\n";
         return 2;
     }
     config.inputReportLength = reportLength;
@@ -75,6 +100,8 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "px40-emu: serving %04x:%04x on %s (reports of %d bytes)\n", config.vendorId,
                  config.productId, socketPath.c_str(), reportLength);
+    std::fprintf(stderr, "px40-emu: device path %s\n",
+                 vy::EmuDevicePath(socketPath, config.vendorId, config.productId).c_str());
     int received = 0;
     sigwait(&signals, &received);
     server.Stop();
