@@ -77,8 +77,9 @@ bool CDevicePnpMonitor::Start()
     // Emulators through their folder.
     m_folder = EmulatorFolder();
     std::error_code error;
-    std::filesystem::create_directories(m_folder, error);
-    ::chmod(m_folder.c_str(), 0700);
+    // A folder made here is private; one that exists is left as it is.
+    if (std::filesystem::create_directories(m_folder, error))
+        ::chmod(m_folder.c_str(), 0700);
     m_inotifyFd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     if (m_inotifyFd >= 0)
         m_watch = ::inotify_add_watch(m_inotifyFd, m_folder.c_str(), kWatchMask);

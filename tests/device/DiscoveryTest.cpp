@@ -307,7 +307,7 @@ TEST(ModelIds, ParseTable)
 
 TEST(ModelIds, UdevRuleNamesTheBuiltInIds)
 {
-    const std::string rules = test::ReadFileBytes(test::SourceDir() + "/data/udev/70-px40.rules");
+    const std::string rules = test::ReadFileBytes(std::string(VY_SOURCE_DIR) + "/data/udev/70-px40.rules");
     char expected[96];
     std::snprintf(expected, sizeof expected, "ATTRS{idVendor}==\"%04x\", ATTRS{idProduct}==\"%04x\"", kPx40VendorId,
                   kPx40ProductId);

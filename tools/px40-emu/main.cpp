@@ -7,26 +7,24 @@
 #include <CLI/CLI.hpp>
 
 #include <csignal>
-#include <filesystem>
-#include <unistd.h>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
     CLI::App app{"px40-emu: an emulated PX40 sound card served on a Unix socket"};
     std::string socketPath;
-    std::string vid = "0x" + [] {
-        char text[8];
-        std::snprintf(text, sizeof text, "%04x", vy::kPx40VendorId);
-        return std::string(text);
-    }();
-    std::string pid = "0x" + [] {
-        char text[8];
-        std::snprintf(text, sizeof text, "%04x", vy::kPx40ProductId);
-        return std::string(text);
-    }();
+    // By default the ids the program looks for (built in, or overridden).
+    const vy::SUsbIds model = vy::ModelUsbIds();
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04x", model.vendorId);
+    std::string vid = text;
+    std::snprintf(text, sizeof text, "0x%04x", model.productId);
+    std::string pid = text;
     vy::emu::SEmuConfig config;
     int reportLength = 41;
     bool trace = false;
@@ -66,7 +64,8 @@ int main(int argc, char** argv)
     if (discoverable) {
         const std::string folder = vy::EmulatorFolder();
         std::error_code error;
-        std::filesystem::create_directories(folder, error);
+        if (std::filesystem::create_directories(folder, error))
+            ::chmod(folder.c_str(), 0700);
         if (error) {
             std::cerr << "px40-emu: cannot create " << folder << ": " << error.message() << '\n';
             return 1;
