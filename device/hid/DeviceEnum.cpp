@@ -31,8 +31,8 @@ void FindHidraw(std::vector<SFoundDevice>& found)
         return;
     }
     std::unique_ptr<udev_enumerate, SUdevDeleter> enumerate(udev_enumerate_new(context.get()));
-    if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "hidraw") < 0 ||
-        udev_enumerate_scan_devices(enumerate.get()) < 0) {
+    if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "hidraw") < 0
+        || udev_enumerate_scan_devices(enumerate.get()) < 0) {
         VY_LOG("udev enumeration of hidraw devices failed");
         return;
     }
@@ -55,7 +55,7 @@ void FindHidraw(std::vector<SFoundDevice>& found)
     }
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::string> EmulatorSockets(const std::string& folder)
 {
@@ -67,7 +67,7 @@ std::vector<std::string> EmulatorSockets(const std::string& folder)
         if (entry->d_name[0] == '.')
             continue;
         const std::string path = folder + "/" + entry->d_name;
-        struct stat info {};
+        struct stat info { };
         if (::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode))
             sockets.push_back(path);
     }
@@ -82,7 +82,7 @@ std::vector<SFoundDevice> FindDevices(const std::string& emulatorFolder)
     for (const std::string& socket : EmulatorSockets(emulatorFolder)) {
         SFoundDevice candidate;
         if (!CSocketTransport::QueryIds(socket, candidate.vendorId, candidate.productId, kQueryTimeoutMs))
-            continue;  // a stale socket file of an emulator that is gone
+            continue; // a stale socket file of an emulator that is gone
         candidate.path = EmuDevicePath(socket, candidate.vendorId, candidate.productId);
         found.push_back(candidate);
     }
@@ -102,4 +102,4 @@ int EnumDevices(std::string* paths, int capacity, uint16_t vendorId, uint16_t pr
     return count;
 }
 
-}  // namespace vy
+} // namespace vy

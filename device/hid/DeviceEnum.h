@@ -25,4 +25,4 @@ std::vector<SFoundDevice> FindDevices(const std::string& emulatorFolder);
 // sockets still being set up and are left out.
 std::vector<std::string> EmulatorSockets(const std::string& folder);
 
-}  // namespace vy
+} // namespace vy

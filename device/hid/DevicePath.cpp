@@ -40,23 +40,23 @@ bool HexGroup(const std::string& text, size_t pos, size_t count, uint16_t& value
 bool ParseHashForm(const std::string& path, uint16_t& vendorId, uint16_t& productId)
 {
     std::string upper = path;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(
+        upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     // The ids are the last such part: a folder of the socket path may hold "#VID_" too.
     const size_t hash = upper.rfind("#VID_");
     if (hash == std::string::npos)
         return false;
     // "#VID_" vvvv "&PID_" pppp: the product id is characters 14 to 17 from the '#'.
     uint16_t vendor = 0, product = 0;
-    if (!HexGroup(upper, hash + 5, 4, vendor) || upper.compare(hash + 9, 5, "&PID_") != 0 ||
-        !HexGroup(upper, hash + 14, 4, product))
+    if (!HexGroup(upper, hash + 5, 4, vendor) || upper.compare(hash + 9, 5, "&PID_") != 0
+        || !HexGroup(upper, hash + 14, 4, product))
         return false;
     vendorId = vendor;
     productId = product;
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string EmuDevicePath(const std::string& socketPath, uint16_t vendorId, uint16_t productId)
 {
@@ -83,8 +83,8 @@ bool ParseHidId(const std::string& value, uint16_t& vendorId, uint16_t& productI
 {
     unsigned bus = 0, vendor = 0, product = 0;
     char extra = 0;
-    if (std::sscanf(value.c_str(), "%x:%x:%x%c", &bus, &vendor, &product, &extra) != 3 || vendor > 0xFFFF ||
-        product > 0xFFFF)
+    if (std::sscanf(value.c_str(), "%x:%x:%x%c", &bus, &vendor, &product, &extra) != 3 || vendor > 0xFFFF
+        || product > 0xFFFF)
         return false;
     vendorId = static_cast<uint16_t>(vendor);
     productId = static_cast<uint16_t>(product);
@@ -100,8 +100,8 @@ bool ParseVidPid(const std::string& path, uint16_t& vendorId, uint16_t& productI
     // A hidraw node: its class entry in sysfs leads to the HID device.
     const size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.compare(0, 6, "hidraw") != 0 || name.size() == 6 ||
-        !std::all_of(name.begin() + 6, name.end(), [](unsigned char c) { return std::isdigit(c); }))
+    if (name.compare(0, 6, "hidraw") != 0 || name.size() == 6
+        || !std::all_of(name.begin() + 6, name.end(), [](unsigned char c) { return std::isdigit(c); }))
         return false;
     std::ifstream uevent(sysfsRoot + "/class/hidraw/" + name + "/device/uevent");
     std::string line;
@@ -124,4 +124,4 @@ ICommunicateDevice* CreateTransport(const std::string& path)
     return new CHidBase(path);
 }
 
-}  // namespace vy
+} // namespace vy

@@ -31,4 +31,4 @@ bool ParseHidId(const std::string& value, uint16_t& vendorId, uint16_t& productI
 // the hidraw transport otherwise. The caller owns it.
 ICommunicateDevice* CreateTransport(const std::string& path);
 
-}  // namespace vy
+} // namespace vy

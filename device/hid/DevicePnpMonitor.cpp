@@ -34,9 +34,13 @@ udev_monitor* Monitor(void* p)
     return static_cast<udev_monitor*>(p);
 }
 
-}  // namespace
+} // namespace
 
-CDevicePnpMonitor::CDevicePnpMonitor(IUiLoop& loop) : CThreadObject("DevicePnpMonitor"), m_loop(loop) {}
+CDevicePnpMonitor::CDevicePnpMonitor(IUiLoop& loop)
+    : CThreadObject("DevicePnpMonitor")
+    , m_loop(loop)
+{
+}
 
 CDevicePnpMonitor::~CDevicePnpMonitor()
 {
@@ -64,8 +68,8 @@ bool CDevicePnpMonitor::Start()
     m_udev = udev_new();
     if (m_udev) {
         udev_monitor* monitor = udev_monitor_new_from_netlink(Udev(m_udev), "udev");
-        if (monitor && udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) >= 0 &&
-            udev_monitor_enable_receiving(monitor) >= 0) {
+        if (monitor && udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) >= 0
+            && udev_monitor_enable_receiving(monitor) >= 0) {
             m_udevMonitor = monitor;
         } else {
             if (monitor)
@@ -152,7 +156,7 @@ void CDevicePnpMonitor::Post(int removed, const std::string& path)
 int CDevicePnpMonitor::Run()
 {
     while (!IsStopRequested()) {
-        pollfd entries[3] = {{m_stopFd, POLLIN, 0}, {-1, POLLIN, 0}, {-1, POLLIN, 0}};
+        pollfd entries[3] = { { m_stopFd, POLLIN, 0 }, { -1, POLLIN, 0 }, { -1, POLLIN, 0 } };
         if (m_udevMonitor)
             entries[1].fd = udev_monitor_get_fd(Monitor(m_udevMonitor));
         entries[2].fd = m_inotifyFd;
@@ -194,7 +198,7 @@ std::string CDevicePnpMonitor::QuerySocket(const std::string& socketPath, int at
     for (int attempt = 0; attempt < attempts && !IsStopRequested(); ++attempt) {
         if (attempt > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        struct stat info {};
+        struct stat info { };
         if (::lstat(socketPath.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode))
             return {};
         uint16_t vendor = 0, product = 0;
@@ -253,4 +257,4 @@ void CDevicePnpMonitor::HandleInotify()
     }
 }
 
-}  // namespace vy
+} // namespace vy

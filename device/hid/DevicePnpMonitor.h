@@ -39,8 +39,8 @@ public:
 
 private:
     struct SDelivery {
-        std::atomic<IDevicePnpNotificationReceiver*> receiver{nullptr};
-        std::atomic<bool> live{true};
+        std::atomic<IDevicePnpNotificationReceiver*> receiver { nullptr };
+        std::atomic<bool> live { true };
     };
 
     int Run() override;
@@ -53,7 +53,7 @@ private:
 
     IUiLoop& m_loop;
     std::shared_ptr<SDelivery> m_delivery;
-    std::atomic<IDevicePnpNotificationReceiver*> m_receiver{nullptr};
+    std::atomic<IDevicePnpNotificationReceiver*> m_receiver { nullptr };
     std::string m_folder;
     int m_stopFd = -1;
     int m_inotifyFd = -1;
@@ -65,4 +65,4 @@ private:
     std::map<std::string, std::string> m_known;
 };
 
-}  // namespace vy
+} // namespace vy

@@ -15,11 +15,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <filesystem>
 #include <mutex>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vy {
@@ -28,7 +28,8 @@ namespace {
 // Sets an environment variable for the life of the object.
 class CEnvVar {
 public:
-    CEnvVar(const char* name, const std::string& value) : m_name(name)
+    CEnvVar(const char* name, const std::string& value)
+        : m_name(name)
     {
         if (const char* old = std::getenv(name)) {
             m_had = true;
@@ -56,7 +57,7 @@ TEST(ParseVidPid, PathsOfEveryForm)
     // A fake sysfs with one hidraw node and one without a HID_ID.
     std::filesystem::create_directories(sysfs.Path() + "/class/hidraw/hidraw3/device");
     test::WriteFileBytes(sysfs.Path() + "/class/hidraw/hidraw3/device/uevent",
-                         "DRIVER=hid-generic\nHID_ID=0003:000035F7:00000040\nHID_NAME=Card\n");
+        "DRIVER=hid-generic\nHID_ID=0003:000035F7:00000040\nHID_NAME=Card\n");
     std::filesystem::create_directories(sysfs.Path() + "/class/hidraw/hidraw4/device");
     test::WriteFileBytes(sysfs.Path() + "/class/hidraw/hidraw4/device/uevent", "DRIVER=hid-generic\n");
 
@@ -66,23 +67,23 @@ TEST(ParseVidPid, PathsOfEveryForm)
         uint16_t vendor;
         uint16_t product;
     } cases[] = {
-        {"emu:/run/user/1000/px40-emu/a.sock#VID_35F7&PID_0040", true, 0x35F7, 0x0040},
-        {"emu:/tmp/a.sock#vid_35f7&pid_00a0", true, 0x35F7, 0x00A0},
-        {"\\\\?\\hid#vid_1a2b&pid_3c4d&mi_03#7&1234&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}", true, 0x1A2B,
-         0x3C4D},
-        {"emu:/tmp/#VID_1111&PID_2222/a.sock#VID_35F7&PID_0040", true, 0x35F7, 0x0040},
-        {"emu:/tmp/a.sock", false, 0, 0},
-        {"emu:/tmp/a.sock#VID_35G7&PID_0040", false, 0, 0},
-        {"emu:/tmp/a.sock#VID_35F&PID_0040", false, 0, 0},
-        {"emu:/tmp/a.sock#VID_35F7&PIX_0040", false, 0, 0},
-        {"emu:/tmp/a.sock#VID_35F7&PID_004", false, 0, 0},
-        {"emu:/tmp/a.sock#VID_", false, 0, 0},
-        {"", false, 0, 0},
-        {"/dev/hidraw3", true, 0x35F7, 0x0040},
-        {"/dev/hidraw4", false, 0, 0},
-        {"/dev/hidraw5", false, 0, 0},
-        {"/dev/hidrawx", false, 0, 0},
-        {"/dev/null", false, 0, 0},
+        { "emu:/run/user/1000/px40-emu/a.sock#VID_35F7&PID_0040", true, 0x35F7, 0x0040 },
+        { "emu:/tmp/a.sock#vid_35f7&pid_00a0", true, 0x35F7, 0x00A0 },
+        { "\\\\?\\hid#vid_1a2b&pid_3c4d&mi_03#7&1234&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}", true, 0x1A2B,
+            0x3C4D },
+        { "emu:/tmp/#VID_1111&PID_2222/a.sock#VID_35F7&PID_0040", true, 0x35F7, 0x0040 },
+        { "emu:/tmp/a.sock", false, 0, 0 },
+        { "emu:/tmp/a.sock#VID_35G7&PID_0040", false, 0, 0 },
+        { "emu:/tmp/a.sock#VID_35F&PID_0040", false, 0, 0 },
+        { "emu:/tmp/a.sock#VID_35F7&PIX_0040", false, 0, 0 },
+        { "emu:/tmp/a.sock#VID_35F7&PID_004", false, 0, 0 },
+        { "emu:/tmp/a.sock#VID_", false, 0, 0 },
+        { "", false, 0, 0 },
+        { "/dev/hidraw3", true, 0x35F7, 0x0040 },
+        { "/dev/hidraw4", false, 0, 0 },
+        { "/dev/hidraw5", false, 0, 0 },
+        { "/dev/hidrawx", false, 0, 0 },
+        { "/dev/null", false, 0, 0 },
     };
     for (const Case& c : cases) {
         uint16_t vendor = 0xDEAD, product = 0xBEEF;
@@ -129,9 +130,9 @@ TEST(Enumeration, EmulatorsInTheFolder)
     ASSERT_TRUE(second.Start(folder.File("b.sock")));
     ASSERT_TRUE(other.Start(folder.File("c.sock")));
     // A socket file nobody listens on any more, and one still being set up.
-    for (const char* name : {"stale.sock", ".d.sock.part1"}) {
+    for (const char* name : { "stale.sock", ".d.sock.part1" }) {
         const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-        sockaddr_un address{};
+        sockaddr_un address {};
         address.sun_family = AF_UNIX;
         const std::string path = folder.File(name);
         std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
@@ -156,7 +157,10 @@ TEST(Enumeration, EmulatorsInTheFolder)
 // Records notices and the thread they came on.
 class CRecorder : public IDevicePnpNotificationReceiver {
 public:
-    explicit CRecorder(IUiLoop& loop) : m_loop(loop) {}
+    explicit CRecorder(IUiLoop& loop)
+        : m_loop(loop)
+    {
+    }
     void OnDevicePnp(int removed, const std::string& path) override
     {
         std::lock_guard<std::mutex> guard(m_mutex);
@@ -184,7 +188,7 @@ private:
 TEST(HotPlug, EmulatorProgramArrivesAndLeaves)
 {
     test::CTempDir base;
-    const std::string folder = base.Path() + "/emus";  // created by the monitor
+    const std::string folder = base.Path() + "/emus"; // created by the monitor
     CEnvVar dir("PX40_EMU_DIR", folder);
     test::CFakeUiLoop loop;
     loop.AdoptCurrentThread();
@@ -196,14 +200,14 @@ TEST(HotPlug, EmulatorProgramArrivesAndLeaves)
     EXPECT_TRUE(std::filesystem::is_directory(folder));
 
     test::CChildProcess emulator(
-        {test::BuiltProgram("tools/px40-emu/px40-emu"), "--discoverable", "--name", "card.sock"});
+        { test::BuiltProgram("tools/px40-emu/px40-emu"), "--discoverable", "--name", "card.sock" });
     ASSERT_TRUE(emulator.Started());
     ASSERT_TRUE(loop.RunUntil([&] { return recorder.Notices().size() >= 1; }, 10000));
     std::string found[2];
     ASSERT_EQ(EnumDevices(found, 2, kPx40VendorId, kPx40ProductId), 1);
     EXPECT_EQ(recorder.Notices()[0], std::make_pair(0, found[0]));
 
-    EXPECT_EQ(emulator.Stop(), 0);  // ends cleanly on SIGTERM
+    EXPECT_EQ(emulator.Stop(), 0); // ends cleanly on SIGTERM
     ASSERT_TRUE(loop.RunUntil([&] { return recorder.Notices().size() >= 2; }, 10000));
     EXPECT_EQ(recorder.Notices()[1], std::make_pair(1, found[0]));
     EXPECT_EQ(EnumDevices(nullptr, 0, kPx40VendorId, kPx40ProductId), 0);
@@ -231,8 +235,8 @@ TEST(HotPlug, EmulatorPresentAtStartLeavesUnderItsPath)
     ASSERT_TRUE(monitor.Start());
     emulator.Stop();
     ASSERT_TRUE(loop.RunUntil([&] { return !recorder.Notices().empty(); }, 10000));
-    EXPECT_EQ(recorder.Notices()[0],
-              std::make_pair(1, EmuDevicePath(folder.File("early.sock"), 0x1234, kPx40ProductId)));
+    EXPECT_EQ(
+        recorder.Notices()[0], std::make_pair(1, EmuDevicePath(folder.File("early.sock"), 0x1234, kPx40ProductId)));
 }
 
 TEST(HotPlug, NoticesAfterStopAreDropped)
@@ -249,10 +253,10 @@ TEST(HotPlug, NoticesAfterStopAreDropped)
     ASSERT_TRUE(emulator.Start(folder.File("x.sock")));
     // Wait for the notice to be posted, but do not run it yet.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (emulator.WithState([](emu::SEmuState& s) { return s.connectionsAccepted; }) == 0 &&
-           std::chrono::steady_clock::now() < deadline)
+    while (emulator.WithState([](emu::SEmuState& s) { return s.connectionsAccepted; }) == 0
+        && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    monitor.Stop();  // joins the monitor thread: whatever it posted is queued now
+    monitor.Stop(); // joins the monitor thread: whatever it posted is queued now
     ASSERT_GT(emulator.WithState([](emu::SEmuState& s) { return s.connectionsAccepted; }), 0u);
     loop.Drain();
     EXPECT_TRUE(recorder.Notices().empty());
@@ -263,19 +267,19 @@ TEST(ModelIds, BuiltInOverriddenByEnvironmentOrConfigFile)
     test::CTempDir config;
     CEnvVar xdg("XDG_CONFIG_HOME", config.Path());
     ::unsetenv("PX40_USB_ID");
-    EXPECT_EQ(ModelUsbIds(), (SUsbIds{kPx40VendorId, kPx40ProductId}));
+    EXPECT_EQ(ModelUsbIds(), (SUsbIds { kPx40VendorId, kPx40ProductId }));
 
     std::filesystem::create_directories(config.Path() + "/px40");
     test::WriteFileBytes(config.Path() + "/px40/usb-id", "1a2b:3c4d\n");
-    EXPECT_EQ(ModelUsbIds(), (SUsbIds{0x1A2B, 0x3C4D}));
+    EXPECT_EQ(ModelUsbIds(), (SUsbIds { 0x1A2B, 0x3C4D }));
     {
         CEnvVar env("PX40_USB_ID", "0x0f0f:00aa");
-        EXPECT_EQ(ModelUsbIds(), (SUsbIds{0x0F0F, 0x00AA}));
+        EXPECT_EQ(ModelUsbIds(), (SUsbIds { 0x0F0F, 0x00AA }));
     }
     {
         CEnvVar env("PX40_USB_ID", "not-an-id");
         test::CLogCapture log;
-        EXPECT_EQ(ModelUsbIds(), (SUsbIds{kPx40VendorId, kPx40ProductId}));
+        EXPECT_EQ(ModelUsbIds(), (SUsbIds { kPx40VendorId, kPx40ProductId }));
         EXPECT_TRUE(log.Contains("PX40_USB_ID"));
     }
     ::unsetenv("PX40_USB_ID");
@@ -289,18 +293,22 @@ TEST(ModelIds, ParseTable)
         uint16_t vendor;
         uint16_t product;
     } cases[] = {
-        {"35f7:0040", true, 0x35F7, 0x0040}, {" 35F7:40 ", true, 0x35F7, 0x0040},
-        {"0x1:0xffff", true, 0x0001, 0xFFFF}, {"12345:0040", false, 0, 0},
-        {"35f7", false, 0, 0},               {"35f7:", false, 0, 0},
-        {"g5f7:0040", false, 0, 0},          {"-1:0040", false, 0, 0},
+        { "35f7:0040", true, 0x35F7, 0x0040 },
+        { " 35F7:40 ", true, 0x35F7, 0x0040 },
+        { "0x1:0xffff", true, 0x0001, 0xFFFF },
+        { "12345:0040", false, 0, 0 },
+        { "35f7", false, 0, 0 },
+        { "35f7:", false, 0, 0 },
+        { "g5f7:0040", false, 0, 0 },
+        { "-1:0040", false, 0, 0 },
     };
     for (const Case& c : cases) {
-        SUsbIds ids{1, 2};
+        SUsbIds ids { 1, 2 };
         EXPECT_EQ(ParseUsbIds(c.text, ids), c.ok) << c.text;
         if (c.ok) {
-            EXPECT_EQ(ids, (SUsbIds{c.vendor, c.product})) << c.text;
+            EXPECT_EQ(ids, (SUsbIds { c.vendor, c.product })) << c.text;
         } else {
-            EXPECT_EQ(ids, (SUsbIds{1, 2})) << c.text;
+            EXPECT_EQ(ids, (SUsbIds { 1, 2 })) << c.text;
         }
     }
 }
@@ -310,11 +318,11 @@ TEST(ModelIds, UdevRuleNamesTheBuiltInIds)
     const std::string rules = test::ReadFileBytes(std::string(VY_SOURCE_DIR) + "/data/udev/70-px40.rules");
     char expected[96];
     std::snprintf(expected, sizeof expected, "ATTRS{idVendor}==\"%04x\", ATTRS{idProduct}==\"%04x\"", kPx40VendorId,
-                  kPx40ProductId);
+        kPx40ProductId);
     EXPECT_NE(rules.find(expected), std::string::npos) << expected;
     EXPECT_NE(rules.find("TAG+=\"uaccess\""), std::string::npos);
     EXPECT_NE(rules.find("ACTION==\"remove\", GOTO=\"px40_end\""), std::string::npos);
 }
 
-}  // namespace
-}  // namespace vy
+} // namespace
+} // namespace vy

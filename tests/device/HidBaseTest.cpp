@@ -23,8 +23,10 @@ namespace {
 class CSocketPairHid : public CHidBase {
 public:
     CSocketPairHid(int inputLength, int outputLength, bool readsReportId)
-        : CHidBase("/dev/hidraw-test"), m_inputLength(inputLength), m_outputLength(outputLength),
-          m_readsReportId(readsReportId)
+        : CHidBase("/dev/hidraw-test")
+        , m_inputLength(inputLength)
+        , m_outputLength(outputLength)
+        , m_readsReportId(readsReportId)
     {
         int fds[2];
         if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) == 0) {
@@ -73,8 +75,8 @@ TEST(HidBase, OpenChecksReportLengths)
         int input;
         int output;
         bool ok;
-    } cases[] = {{41, 41, true}, {1, 1, true}, {128, 128, true}, {129, 41, false},
-                 {41, 129, false}, {0, 41, false}, {41, 0, false}};
+    } cases[] = { { 41, 41, true }, { 1, 1, true }, { 128, 128, true }, { 129, 41, false }, { 41, 129, false },
+        { 0, 41, false }, { 41, 0, false } };
     for (const Case& c : cases) {
         CSocketPairHid hid(c.input, c.output, false);
         test::CLogCapture log;
@@ -116,7 +118,7 @@ TEST(HidBase, WriteSendsOneWholeOutputReport)
     struct Case {
         int length;
         bool ok;
-    } cases[] = {{32, true}, {33, false}, {5, true}, {0, false}};
+    } cases[] = { { 32, true }, { 33, false }, { 5, true }, { 0, false } };
     for (const Case& c : cases) {
         test::CLogCapture log;
         EXPECT_EQ(hid.Write(data, c.length), c.ok) << c.length;
@@ -126,7 +128,7 @@ TEST(HidBase, WriteSendsOneWholeOutputReport)
         uint8_t report[256];
         const ssize_t got = ::recv(hid.Kernel(), report, sizeof report, MSG_DONTWAIT);
         ASSERT_EQ(got, 33) << "the report is always the full output length";
-        EXPECT_EQ(report[0], 0);  // report id
+        EXPECT_EQ(report[0], 0); // report id
         EXPECT_EQ(0, std::memcmp(report + 1, data, static_cast<size_t>(c.length)));
         for (int i = 1 + c.length; i < 33; ++i)
             EXPECT_EQ(report[i], 0) << i;
@@ -136,13 +138,13 @@ TEST(HidBase, WriteSendsOneWholeOutputReport)
 
 TEST(HidBase, ReadsReportsWithAndWithoutReportIdByte)
 {
-    for (bool numbered : {false, true}) {
+    for (bool numbered : { false, true }) {
         SCOPED_TRACE(numbered ? "numbered reports" : "no report ids");
         CSocketPairHid hid(41, 41, numbered);
         ASSERT_TRUE(hid.OpenDevice());
         uint8_t report[41] = {};
         const int offset = numbered ? 1 : 0;
-        report[0] = 0x07;  // the report id when numbered
+        report[0] = 0x07; // the report id when numbered
         for (int i = 0; i < 40; ++i)
             report[offset + i] = static_cast<uint8_t>(i + 1);
         ASSERT_GT(::send(hid.Kernel(), report, static_cast<size_t>(40 + offset), 0), 0);
@@ -194,7 +196,7 @@ TEST(HidBase, NodeThatGoesAwayReadsAsFailure)
     hid.HangUp();
     const uint8_t* packet = nullptr;
     EXPECT_FALSE(hid.Read(&packet, 1000));
-    uint8_t data[40] = {0x90};
+    uint8_t data[40] = { 0x90 };
     test::CLogCapture log;
     EXPECT_FALSE(hid.Write(data, 40));
     EXPECT_TRUE(log.Contains("error code"));
@@ -207,11 +209,11 @@ TEST(HidBase, HidrawOpenStepOnNodesThatAreNotHidraw)
     test::WriteFileBytes(plain, "not a device");
     struct Case {
         std::string path;
-        const char* log;  // nullptr: fails without a word
+        const char* log; // nullptr: fails without a word
     } cases[] = {
-        {dir.File("missing"), nullptr},
-        {plain, "HidD_GetPreparsedData failed."},
-        {"/dev/null", "HidD_GetPreparsedData failed."},
+        { dir.File("missing"), nullptr },
+        { plain, "HidD_GetPreparsedData failed." },
+        { "/dev/null", "HidD_GetPreparsedData failed." },
     };
     for (const Case& c : cases) {
         CHidBase hid(c.path);
@@ -231,8 +233,8 @@ bool DeniedOpenNamesTheFix(const std::string& node)
 {
     CHidBase hid(node);
     test::CLogCapture log;
-    return !hid.OpenDevice() && log.Contains("no permission to open " + node) && log.Contains("70-px40.rules") &&
-           log.Contains("replug");
+    return !hid.OpenDevice() && log.Contains("no permission to open " + node) && log.Contains("70-px40.rules")
+        && log.Contains("replug");
 }
 
 TEST(HidBase, PermissionDeniedNamesTheFix)
@@ -258,5 +260,5 @@ TEST(HidBase, PermissionDeniedNamesTheFix)
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
-}  // namespace
-}  // namespace vy
+} // namespace
+} // namespace vy

@@ -41,8 +41,7 @@ int CChildProcess::Stop(int signal)
         return -1;
     ::kill(m_pid, signal);
     int status = 0;
-    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) { }
     m_pid = -1;
     return status;
 }
@@ -57,4 +56,4 @@ std::string BuiltProgram(const std::string& relativePath)
     return std::string(dir ? dir : ".") + "/" + relativePath;
 }
 
-}  // namespace vy::test
+} // namespace vy::test

@@ -29,4 +29,4 @@ private:
 // A program built in this tree, e.g. BuiltProgram("tools/px40-emu/px40-emu").
 std::string BuiltProgram(const std::string& relativePath);
 
-}  // namespace vy::test
+} // namespace vy::test

@@ -16,7 +16,7 @@
 
 int main(int argc, char** argv)
 {
-    CLI::App app{"px40-emu: an emulated PX40 sound card served on a Unix socket"};
+    CLI::App app { "px40-emu: an emulated PX40 sound card served on a Unix socket" };
     std::string socketPath;
     // By default the ids the program looks for (built in, or overridden).
     const vy::SUsbIds model = vy::ModelUsbIds();
@@ -32,8 +32,7 @@ int main(int argc, char** argv)
     std::string name;
 
     CLI::Option* socketOption = app.add_option("--socket", socketPath, "Socket path to listen on");
-    CLI::Option* discoverableOption = app.add_flag(
-        "--discoverable", discoverable,
+    CLI::Option* discoverableOption = app.add_flag("--discoverable", discoverable,
         "Listen in the emulator folder ($PX40_EMU_DIR, else $XDG_RUNTIME_DIR/px40-emu), where the program and "
         "px40ctl find emulators as they find cards");
     app.add_option("--name", name, "Socket file name in the emulator folder (default px40-PID.sock)")
@@ -97,10 +96,10 @@ int main(int argc, char** argv)
         std::cerr << "px40-emu: cannot serve on " << socketPath << '\n';
         return 1;
     }
-    std::fprintf(stderr, "px40-emu: serving %04x:%04x on %s (reports of %d bytes)\n", config.vendorId,
-                 config.productId, socketPath.c_str(), reportLength);
-    std::fprintf(stderr, "px40-emu: device path %s\n",
-                 vy::EmuDevicePath(socketPath, config.vendorId, config.productId).c_str());
+    std::fprintf(stderr, "px40-emu: serving %04x:%04x on %s (reports of %d bytes)\n", config.vendorId, config.productId,
+        socketPath.c_str(), reportLength);
+    std::fprintf(
+        stderr, "px40-emu: device path %s\n", vy::EmuDevicePath(socketPath, config.vendorId, config.productId).c_str());
     int received = 0;
     sigwait(&signals, &received);
     server.Stop();

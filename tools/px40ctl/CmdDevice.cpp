@@ -14,9 +14,9 @@
 namespace px40ctl {
 namespace {
 
-void DiscardLog(const std::string&, void*) {}
+void DiscardLog(const std::string&, void*) { }
 
-}  // namespace
+} // namespace
 
 CLI::App* DeviceCommand(CLI::App& app)
 {
@@ -32,12 +32,13 @@ CLI::App* DeviceCommand(CLI::App& app)
 void AddDeviceOptions(CLI::App* command, SDeviceOptions& options)
 {
     command->add_option("--device", options.device,
-                        "Device path: /dev/hidrawN, or emu:SOCKET for an emulator (px40-emu --socket SOCKET); "
-                        "default: the first PX40 found");
+        "Device path: /dev/hidrawN, or emu:SOCKET for an emulator (px40-emu --socket SOCKET); "
+        "default: the first PX40 found");
     command->add_flag("--verbose", options.verbose, "Show the link's log records on standard error");
 }
 
-CDeviceSession::CDeviceSession(const SDeviceOptions& options) : m_options(options)
+CDeviceSession::CDeviceSession(const SDeviceOptions& options)
+    : m_options(options)
 {
     // Link records (time-outs, retries) are for diagnosis; the command says
     // what failed in its own words.
@@ -61,7 +62,7 @@ bool CDeviceSession::Open()
         if (vy::EnumDevices(&m_path, 1, ids.vendorId, ids.productId) == 0) {
             char text[160];
             std::snprintf(text, sizeof text, "no PX40 found (USB id %04x:%04x, emulators in %s); give --device PATH",
-                          ids.vendorId, ids.productId, vy::EmulatorFolder().c_str());
+                ids.vendorId, ids.productId, vy::EmulatorFolder().c_str());
             PrintError(text);
             return false;
         }
@@ -80,4 +81,4 @@ bool CDeviceSession::Open()
     return true;
 }
 
-}  // namespace px40ctl
+} // namespace px40ctl

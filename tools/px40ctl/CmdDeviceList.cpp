@@ -20,14 +20,14 @@ struct ListArgs {
     bool all = false;
 };
 
-void DiscardLog(const std::string&, void*) {}
+void DiscardLog(const std::string&, void*) { }
 
 void Setup(CLI::App& app, int& exitCode)
 {
     auto args = std::make_shared<ListArgs>();
-    CLI::App* list = DeviceCommand(app)->add_subcommand(
-        "list", "List the PX40 cards present: path, vendor:product, input and output report length (report id "
-                "included), one a line");
+    CLI::App* list = DeviceCommand(app)->add_subcommand("list",
+        "List the PX40 cards present: path, vendor:product, input and output report length (report id "
+        "included), one a line");
     list->add_flag("--all", args->all, "List every HID device and emulator, whatever its USB id");
     list->callback([args, &exitCode] {
         const vy::SUsbIds ids = vy::ModelUsbIds();
@@ -40,15 +40,14 @@ void Setup(CLI::App& app, int& exitCode)
             std::unique_ptr<vy::ICommunicateDevice> transport(vy::CreateTransport(device.path));
             std::string lengths = "? ?";
             if (transport->OpenDevice()) {
-                lengths = std::to_string(transport->GetInputLength() + 1) + " " +
-                          std::to_string(transport->GetOutputLength() + 1);
+                lengths = std::to_string(transport->GetInputLength() + 1) + " "
+                    + std::to_string(transport->GetOutputLength() + 1);
                 transport->CloseDevice();
-            } else if (!vy::IsEmuDevicePath(device.path) && ::access(device.path.c_str(), R_OK | W_OK) != 0 &&
-                       errno == EACCES) {
+            } else if (!vy::IsEmuDevicePath(device.path) && ::access(device.path.c_str(), R_OK | W_OK) != 0
+                && errno == EACCES) {
                 denied = true;
             }
-            std::printf("%s %04x:%04x %s\n", device.path.c_str(), device.vendorId, device.productId,
-                        lengths.c_str());
+            std::printf("%s %04x:%04x %s\n", device.path.c_str(), device.vendorId, device.productId, lengths.c_str());
             ++listed;
         }
         vy::SetLogSink(nullptr, nullptr);
@@ -57,7 +56,7 @@ void Setup(CLI::App& app, int& exitCode)
         if (listed == 0) {
             char text[160];
             std::snprintf(text, sizeof text, "no PX40 found (USB id %04x:%04x, emulators in %s)", ids.vendorId,
-                          ids.productId, vy::EmulatorFolder().c_str());
+                ids.productId, vy::EmulatorFolder().c_str());
             PrintError(args->all ? std::string("no HID device or emulator found") : std::string(text));
         }
         exitCode = listed > 0 ? kExitOk : kExitFailed;
@@ -66,5 +65,5 @@ void Setup(CLI::App& app, int& exitCode)
 
 CCommandRegistrar registrar("device list", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl

@@ -23,9 +23,9 @@ public:
 
 void Setup(CLI::App& app, int& exitCode)
 {
-    CLI::App* watch = DeviceCommand(app)->add_subcommand(
-        "watch", "Print \"arrived PATH\" or \"removed PATH\" for every card or emulator that comes or goes, until "
-                 "interrupted");
+    CLI::App* watch = DeviceCommand(app)->add_subcommand("watch",
+        "Print \"arrived PATH\" or \"removed PATH\" for every card or emulator that comes or goes, until "
+        "interrupted");
     watch->callback([&exitCode] {
         // The signals end the loop through a thread of their own; every
         // other thread, started after this, leaves them blocked.
@@ -47,7 +47,7 @@ void Setup(CLI::App& app, int& exitCode)
             return;
         }
         std::fprintf(stderr, "px40ctl: watching hidraw devices and the emulators in %s\n",
-                     monitor.EmulatorFolderWatched().c_str());
+            monitor.EmulatorFolderWatched().c_str());
         std::thread waiter([&] {
             int received = 0;
             sigwait(&signals, &received);
@@ -62,5 +62,5 @@ void Setup(CLI::App& app, int& exitCode)
 
 CCommandRegistrar registrar("device watch", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl
