@@ -18,8 +18,8 @@ namespace vy::emu {
 // reports to send after it. The emulator seals every packet it sends.
 struct SEmuExchange {
     const uint8_t* request = nullptr;
-    int requestLength = 0;  // the packet length L of the host
-    std::array<uint8_t, 256> reply{};
+    int requestLength = 0; // the packet length L of the host
+    std::array<uint8_t, 256> reply {};
     bool sendReply = true;
     std::vector<std::vector<uint8_t>> followUps;
 };
@@ -61,4 +61,4 @@ private:
     std::mt19937 m_random;
 };
 
-}  // namespace vy::emu
+} // namespace vy::emu

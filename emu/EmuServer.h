@@ -47,8 +47,7 @@ public:
     void SetTraceHook(TraceHook hook);
 
     // Runs `f` on the card's state under the lock.
-    template <class F>
-    auto WithState(F&& f)
+    template <class F> auto WithState(F&& f)
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         return f(m_device.State());
@@ -77,7 +76,7 @@ private:
         int64_t due;
         uint64_t sequence;
         uint64_t connection;
-        std::vector<uint8_t> report;  // report id first
+        std::vector<uint8_t> report; // report id first
         bool operator>(const SOutgoing& other) const
         {
             return due != other.due ? due > other.due : sequence > other.sequence;
@@ -103,8 +102,8 @@ private:
     ino_t m_socketInode = 0;
     int m_listenFd = -1;
     int m_wakeFd = -1;
-    std::atomic<bool> m_stopping{false};
-    std::atomic<bool> m_disconnectRequested{false};
+    std::atomic<bool> m_stopping { false };
+    std::atomic<bool> m_disconnectRequested { false };
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -121,4 +120,4 @@ private:
     uint64_t m_overflows = 0;
 };
 
-}  // namespace vy::emu
+} // namespace vy::emu

@@ -18,10 +18,10 @@ struct SEmuState {
     bool controlled = false;
 
     uint64_t requests = 0;
-    std::array<uint64_t, 256> requestsByCode{};
+    std::array<uint64_t, 256> requestsByCode {};
     // Requests whose check byte was wrong; they are answered as rejected.
     uint64_t badCheckBytes = 0;
     uint64_t connectionsAccepted = 0;
 };
 
-}  // namespace vy::emu
+} // namespace vy::emu

@@ -1,5 +1,6 @@
 // px40-emu: the emulated PX40 on a socket, for running the program and the
 // tools without a card.
+#include "device/hid/DevicePath.h"
 #include "emu/EmuServer.h"
 #include "emu/PacketTrace.h"
 
@@ -7,28 +8,36 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
-    CLI::App app{"px40-emu: an emulated PX40 sound card served on a Unix socket"};
+    CLI::App app { "px40-emu: an emulated PX40 sound card served on a Unix socket" };
     std::string socketPath;
-    std::string vid = "0x" + [] {
-        char text[8];
-        std::snprintf(text, sizeof text, "%04x", vy::kPx40VendorId);
-        return std::string(text);
-    }();
-    std::string pid = "0x" + [] {
-        char text[8];
-        std::snprintf(text, sizeof text, "%04x", vy::kPx40ProductId);
-        return std::string(text);
-    }();
+    // By default the ids the program looks for (built in, or overridden).
+    const vy::SUsbIds model = vy::ModelUsbIds();
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04x", model.vendorId);
+    std::string vid = text;
+    std::snprintf(text, sizeof text, "0x%04x", model.productId);
+    std::string pid = text;
     vy::emu::SEmuConfig config;
     int reportLength = 41;
     bool trace = false;
+    bool discoverable = false;
+    std::string name;
 
-    app.add_option("--socket", socketPath, "Socket path to listen on")->required();
+    CLI::Option* socketOption = app.add_option("--socket", socketPath, "Socket path to listen on");
+    CLI::Option* discoverableOption = app.add_flag("--discoverable", discoverable,
+        "Listen in the emulator folder ($PX40_EMU_DIR, else $XDG_RUNTIME_DIR/px40-emu), where the program and "
+        "px40ctl find emulators as they find cards");
+    app.add_option("--name", name, "Socket file name in the emulator folder (default px40-PID.sock)")
+        ->needs(discoverableOption);
+    socketOption->excludes(discoverableOption);
     app.add_option("--vid", vid, "USB vendor id (hex)")->capture_default_str();
     app.add_option("--pid", pid, "USB product id (hex)")->capture_default_str();
     app.add_option("--report-length", reportLength, "Input and output report length, report id included")
@@ -49,6 +58,20 @@ int main(int argc, char** argv)
 
     if (!vy::ParseUsbId(vid, config.vendorId) || !vy::ParseUsbId(pid, config.productId)) {
         std::cerr << "px40-emu: --vid and --pid take 16-bit hexadecimal ids\n";
+        return 2;
+    }
+    if (discoverable) {
+        const std::string folder = vy::EmulatorFolder();
+        std::error_code error;
+        if (std::filesystem::create_directories(folder, error))
+            ::chmod(folder.c_str(), 0700);
+        if (error) {
+            std::cerr << "px40-emu: cannot create " << folder << ": " << error.message() << '\n';
+            return 1;
+        }
+        socketPath = folder + "/" + (name.empty() ? "px40-" + std::to_string(::getpid()) + ".sock" : name);
+    } else if (socketPath.empty()) {
+        std::cerr << "px40-emu: give --socket PATH or --discoverable\n";
         return 2;
     }
     config.inputReportLength = reportLength;
@@ -73,8 +96,10 @@ int main(int argc, char** argv)
         std::cerr << "px40-emu: cannot serve on " << socketPath << '\n';
         return 1;
     }
-    std::fprintf(stderr, "px40-emu: serving %04x:%04x on %s (reports of %d bytes)\n", config.vendorId,
-                 config.productId, socketPath.c_str(), reportLength);
+    std::fprintf(stderr, "px40-emu: serving %04x:%04x on %s (reports of %d bytes)\n", config.vendorId, config.productId,
+        socketPath.c_str(), reportLength);
+    std::fprintf(
+        stderr, "px40-emu: device path %s\n", vy::EmuDevicePath(socketPath, config.vendorId, config.productId).c_str());
     int received = 0;
     sigwait(&signals, &received);
     server.Stop();
