@@ -18,6 +18,9 @@ constexpr const char* kFilesPrefix = "/files/";
 constexpr const char* kServerMarker = "{server}";
 constexpr size_t kLogLimit = 2000;
 constexpr size_t kTrickleChunk = 1024;
+// The request the handler on this thread has logged.
+thread_local const httplib::Request* t_recorded = nullptr;
+
 constexpr const char* kJsonType = "application/json;charset=UTF-8";
 
 // The service's own answers to bad requests.
@@ -123,7 +126,8 @@ CCloudService::CCloudService(std::string contentFolder, CloudServiceFaults fault
     m_server->set_error_handler([this](const httplib::Request& request, httplib::Response& response) {
         if (response.body.empty())
             response.set_content("no such resource\n", "text/plain");
-        Record(request, response.status);
+        if (t_recorded != &request)  // no handler took it
+            Finish(Record(request), response.status);
     });
 }
 
@@ -172,19 +176,34 @@ bool CCloudService::FaultsApply(const std::string& path, const std::string& body
     return m_faults.firstCount <= 0 || m_faultMatches <= m_faults.firstCount;
 }
 
-void CCloudService::Record(const httplib::Request& request, int status)
+int64_t CCloudService::Record(const httplib::Request& request)
 {
+    t_recorded = &request;
     Json::Value entry(Json::objectValue);
     entry["method"] = request.method;
     entry["path"] = request.path;
     entry["contentType"] = request.get_header_value("Content-Type");
     entry["hasContentType"] = request.has_header("Content-Type");
     entry["body"] = request.body;
-    entry["status"] = status;
+    entry["status"] = 0;
     std::lock_guard<std::mutex> guard(m_mutex);
+    int64_t number = m_nextNumber++;
+    entry["number"] = static_cast<Json::Int64>(number);
     m_log.push_back(std::move(entry));
     while (m_log.size() > kLogLimit)
         m_log.pop_front();
+    return number;
+}
+
+void CCloudService::Finish(int64_t number, int status)
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    for (auto it = m_log.rbegin(); it != m_log.rend(); ++it) {
+        if ((*it)["number"].asInt64() == number) {
+            (*it)["status"] = status;
+            return;
+        }
+    }
 }
 
 void CCloudService::HandleLog(const httplib::Request& request, httplib::Response& response)
@@ -221,13 +240,14 @@ bool CCloudService::LoadData(const std::string& relativePath, Json::Value& data,
 void CCloudService::HandleApi(const httplib::Request& request, httplib::Response& response)
 {
     std::string endpoint = request.path.substr(std::string(kApiPrefix).size());
+    int64_t logNumber = Record(request);
     bool faulty = FaultsApply(request.path, request.body);
     if (faulty)
         Pause(m_faults.delayMs);
     if (faulty && m_faults.status != 0) {
         response.status = m_faults.status;
         response.set_content("fault injected\n", "text/plain");
-        Record(request, response.status);
+        Finish(logNumber, response.status);
         return;
     }
 
@@ -291,13 +311,13 @@ void CCloudService::HandleApi(const httplib::Request& request, httplib::Response
     } else {
         response.status = 404;
         response.set_content("no such endpoint\n", "text/plain");
-        Record(request, response.status);
+        Finish(logNumber, response.status);
         return;
     }
     if (response.status == 500) {
         std::cerr << "vyaudio-cloud: " << error << std::endl;
         response.set_content("content error\n", "text/plain");
-        Record(request, response.status);
+        Finish(logNumber, response.status);
         return;
     }
 
@@ -315,19 +335,20 @@ void CCloudService::HandleApi(const httplib::Request& request, httplib::Response
         text.resize(text.size() / 2);
     response.status = 200;
     response.set_content(text, kJsonType);
-    Record(request, response.status);
+    Finish(logNumber, response.status);
 }
 
 void CCloudService::HandleFile(const httplib::Request& request, httplib::Response& response)
 {
     std::string relative = request.path.substr(std::string(kFilesPrefix).size());
+    int64_t logNumber = Record(request);
     bool faulty = FaultsApply(request.path, request.body);
     if (faulty)
         Pause(m_faults.delayMs);
     if (faulty && m_faults.status != 0) {
         response.status = m_faults.status;
         response.set_content("fault injected\n", "text/plain");
-        Record(request, response.status);
+        Finish(logNumber, response.status);
         return;
     }
     std::string path = m_content + "/files/" + relative;
@@ -339,14 +360,14 @@ void CCloudService::HandleFile(const httplib::Request& request, httplib::Respons
     if (!ok) {
         response.status = 404;
         response.set_content("no such file\n", "text/plain");
-        Record(request, response.status);
+        Finish(logNumber, response.status);
         return;
     }
     std::string type = "application/octet-stream";
     if (relative.size() > 4 && relative.compare(relative.size() - 4, 4, ".mp3") == 0)
         type = "audio/mpeg";
     response.status = 200;
-    Record(request, response.status);
+    Finish(logNumber, response.status);
     int trickle = faulty ? m_faults.trickleMs : 0;
     if (trickle <= 0) {
         response.set_content(bytes, type);

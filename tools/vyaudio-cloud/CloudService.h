@@ -3,6 +3,7 @@
 #include <json/value.h>
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -62,7 +63,10 @@ private:
     // Waits `ms` unless the service stops first.
     void Pause(int ms);
     bool LoadData(const std::string& relativePath, Json::Value& data, std::string& error) const;
-    void Record(const httplib::Request& request, int status);
+    // Notes a request as it arrives (status 0) and returns its number;
+    // Finish fills in the status it was answered with.
+    int64_t Record(const httplib::Request& request);
+    void Finish(int64_t number, int status);
 
     std::string m_content;
     CloudServiceFaults m_faults;
@@ -71,5 +75,6 @@ private:
     std::condition_variable m_stopped;
     bool m_stopping = false;
     int m_faultMatches = 0;
+    int64_t m_nextNumber = 1;
     std::deque<Json::Value> m_log;  // the latest requests, oldest first
 };
