@@ -7,6 +7,7 @@
 
 #include <curl/curl.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -116,6 +117,30 @@ void SetCommonOptions(CURL* easy, const std::string& url, long timeoutSeconds)
     // or other schemes.
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols);
+}
+
+// Only explicit http:// and https:// URLs are fetched: a URL without a
+// scheme would otherwise be guessed at and looked up as a host name.
+bool HasWebScheme(const std::string& url)
+{
+    auto startsWith = [&url](const char* prefix) {
+        size_t n = std::strlen(prefix);
+        if (url.size() < n)
+            return false;
+        for (size_t i = 0; i < n; ++i)
+            if (std::tolower(static_cast<unsigned char>(url[i])) != prefix[i])
+                return false;
+        return true;
+    };
+    return startsWith("http://") || startsWith("https://");
+}
+
+// Runs the transfer unless the URL is one we never fetch.
+CURLcode PerformChecked(CURL* easy, const std::string& url, const CLibCurlHelper::CancelCheck& cancel)
+{
+    if (!HasWebScheme(url))
+        return CURLE_UNSUPPORTED_PROTOCOL;
+    return Perform(easy, cancel);
 }
 
 long ResponseCode(CURL* easy)
@@ -244,7 +269,7 @@ int CLibCurlHelper::HttpPost(const std::string& url, const char* body, char** re
     curl_easy_setopt(easy.get(), CURLOPT_XFERINFOFUNCTION, OnProgressNew);
     curl_easy_setopt(easy.get(), CURLOPT_XFERINFODATA, &progress);
 
-    CURLcode result = Perform(easy.get(), cancel);
+    CURLcode result = PerformChecked(easy.get(), url, cancel);
     if (buffer.data && buffer.used < buffer.capacity)
         buffer.data[buffer.used] = '\0';
     *response = buffer.data;
@@ -284,7 +309,7 @@ int CLibCurlHelper::HttpPost(const std::string& url, const char* body, char* buf
     curl_easy_setopt(easy.get(), CURLOPT_XFERINFOFUNCTION, OnProgressNew);
     curl_easy_setopt(easy.get(), CURLOPT_XFERINFODATA, &progress);
 
-    CURLcode result = Perform(easy.get(), cancel);
+    CURLcode result = PerformChecked(easy.get(), url, cancel);
     if (result != CURLE_OK) {
         VY_LOG("url:%s easy_perform return CURLcode:%d", url.c_str(), static_cast<int>(result));
         return -1;
@@ -319,7 +344,7 @@ int CLibCurlHelper::HttpGetFile(const std::string& localPath, CURL* handle, cons
     curl_easy_setopt(easy.get(), CURLOPT_XFERINFODATA, &progress);
 
     int ok = 1;
-    CURLcode result = Perform(easy.get(), cancel);
+    CURLcode result = PerformChecked(easy.get(), url, cancel);
     if (result != CURLE_OK) {
         VY_LOG("url:%s easy_perform return:%d", url.c_str(), static_cast<int>(result));
         ok = 0;
