@@ -57,6 +57,10 @@ std::string CloudFileNameFromUrl(std::string_view url, int id, std::string_view 
 
 std::string CloudSoundFilePath(const std::string& userDataFolder, std::string_view url, int id)
 {
+    if (userDataFolder.empty()) {
+        VY_LOG("no user data folder for cloud sounds");
+        return {};
+    }
     std::string folder = userDataFolder + "/CloudSound";
     if (!EnsureFolder(folder))
         return {};
@@ -65,6 +69,10 @@ std::string CloudSoundFilePath(const std::string& userDataFolder, std::string_vi
 
 std::string CloudEffectFolderPath(const std::string& resourceFolder, const std::string& cloudEffectFolder)
 {
+    if (resourceFolder.empty()) {
+        VY_LOG("no resource folder for cloud effects");
+        return {};
+    }
     if (!IsSafeSingleFileName(cloudEffectFolder)) {
         VY_LOG("cloud effect folder name \"%s\" is not a single folder name", cloudEffectFolder.c_str());
         return {};

@@ -19,12 +19,12 @@ bool IsSafeSingleFileName(std::string_view name);
 
 // Where a cloud sound is stored: <userDataFolder>/CloudSound/<name>, the name
 // from the URL or "%d.mp3" with the sound's id. The folder is created when
-// missing; "" when it cannot be.
+// missing; "" when it cannot be or no folder is given.
 std::string CloudSoundFilePath(const std::string& userDataFolder, std::string_view url, int id);
 
 // The folder cloud effect files go to: <resourceFolder>/<cloudEffectFolder>,
-// created when missing; "" when it cannot be or when the folder name is not a
-// safe single name.
+// created when missing; "" when it cannot be, when no resource folder is
+// given, or when the folder name is not a safe single name.
 std::string CloudEffectFolderPath(const std::string& resourceFolder, const std::string& cloudEffectFolder);
 
 }  // namespace vy

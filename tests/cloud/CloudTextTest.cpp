@@ -140,6 +140,9 @@ TEST(CloudFileName, CloudSoundPathCreatesItsFolder)
     WriteFileBytes(dir.File("blocked"), "x");
     EXPECT_EQ(CloudSoundFilePath(dir.File("blocked"), "http://h/a.mp3", 1), "");
     EXPECT_EQ(CloudEffectFolderPath(dir.Path(), "../outside"), "");
+    // No folder configured: nothing lands at the root of the file system.
+    EXPECT_EQ(CloudSoundFilePath("", "http://h/a.mp3", 1), "");
+    EXPECT_EQ(CloudEffectFolderPath("", "CloudEffect"), "");
     EXPECT_EQ(CloudEffectFolderPath(dir.Path(), "CloudEffect"), dir.Path() + "/CloudEffect");
 }
 
