@@ -131,10 +131,7 @@ CCloudService::CCloudService(std::string contentFolder, CloudServiceFaults fault
     });
 }
 
-CCloudService::~CCloudService()
-{
-    Stop();
-}
+CCloudService::~CCloudService() = default;
 
 int CCloudService::Bind(int port)
 {
@@ -146,6 +143,11 @@ int CCloudService::Bind(int port)
 bool CCloudService::Serve()
 {
     return m_server->listen_after_bind();
+}
+
+bool CCloudService::IsListening() const
+{
+    return m_server->is_running();
 }
 
 void CCloudService::Stop()

@@ -51,7 +51,9 @@ public:
     int Bind(int port);
     // Serves until Stop(); false when serving failed.
     bool Serve();
-    // From any thread (or a signal-waiting thread).
+    // True while Serve is accepting connections.
+    bool IsListening() const;
+    // From any thread, once: ends Serve when it is listening.
     void Stop();
 
 private:

@@ -3,6 +3,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <iostream>
 #include <pthread.h>
@@ -51,13 +53,19 @@ int main(int argc, char** argv)
     }
     std::cout << "vyaudio-cloud: serving " << content << " at http://127.0.0.1:" << bound << "/tuning" << std::endl;
 
-    std::thread waiter([&service, signals] {
+    // A stop that comes before the server is listening would be lost, so the
+    // waiter waits for it to listen (or to have ended) and stops it once.
+    std::atomic<bool> finished{false};
+    std::thread waiter([&service, &finished, signals] {
         int received = 0;
         sigwait(&signals, &received);
+        while (!finished && !service.IsListening())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         service.Stop();
     });
     bool served = service.Serve();
-    // Served to the end by a signal, or failed: wake the waiter either way.
+    finished = true;
+    // Ended without a signal (serving failed): wake the waiter.
     pthread_kill(waiter.native_handle(), SIGTERM);
     waiter.join();
     return served ? 0 : 1;
