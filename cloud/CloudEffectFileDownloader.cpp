@@ -3,7 +3,6 @@
 #include "base/Log.h"
 #include "cloud/CloudEvents.h"
 #include "cloud/CloudFileName.h"
-#include "cloud/CloudReply.h"
 #include "cloud/CloudTexts.h"
 
 #include <cstdio>
@@ -27,9 +26,8 @@ bool CCloudEffectFileDownloader::Download(std::string& failureText)
     if (folder.empty())
         return false;
     std::string path = folder + "/" + CloudFileNameFromUrl(m_item.url, m_item.id, kFallbackExtension);
-    bool pathFits = true;
-    CutUtf16Units(path, CloudEffectFileRecord::kPathUnits, &pathFits);
-    if (!pathFits) {
+    EffectRecord record;
+    if (!record.SetPath(path)) {
         // The effect record could not name the file it describes.
         VY_LOG("cloud effect %d: local path %s is too long for an effect record", m_item.id, path.c_str());
         return false;
@@ -38,13 +36,13 @@ bool CCloudEffectFileDownloader::Download(std::string& failureText)
         std::remove(path.c_str());
         return false;
     }
-    m_record = CloudEffectFileRecord{};
-    m_record.kind = CloudEffectFileRecord::kKindCloudEffectFile;
-    m_record.cloudId = m_item.id;
-    m_record.index = m_item.id;
-    m_record.isFile = 1;
-    m_record.path = path;
-    m_record.name = CutUtf16Units(m_item.name, CloudEffectFileRecord::kNameUnits);
+    // The effect's number and its cloud id are both the service's id.
+    record.kind = kEffectKindCloudFile;
+    record.cloudId = m_item.id;
+    record.index = m_item.id;
+    record.isFile = 1;
+    record.SetName(m_item.name);
+    m_record = record;
     failureText.clear();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "cloud/CloudJobThread.h"
 #include "cloud/CloudRecords.h"
+#include "model/EffectRecord.h"
 
 #include <string>
 
@@ -20,7 +21,7 @@ public:
 
     const CloudEffectItem& Item() const { return m_item; }
     // Read only after the finish event.
-    const CloudEffectFileRecord& Record() const { return m_record; }
+    const EffectRecord& Record() const { return m_record; }
 
 protected:
     int Run() override;
@@ -29,7 +30,7 @@ private:
     bool Download(std::string& failureText);
 
     CloudEffectItem m_item;
-    CloudEffectFileRecord m_record;
+    EffectRecord m_record;
 };
 
 }  // namespace vy

@@ -3,6 +3,7 @@
 #include "base/EventIds.h"
 #include "base/NotifyCenter.h"
 #include "cloud/CloudRecords.h"
+#include "model/EffectRecord.h"
 
 #include <cstdint>
 #include <string>
@@ -117,12 +118,13 @@ public:
 };
 
 // A worker of the effect page ended. The cloud effect download raises it with
-// the type tag kTypeDetail; the record is valid when `Success()` is set.
+// the type tag kTypeDetail; the record (kind 7, for the downloaded effects)
+// is filled when `Success()` is set.
 class EventCommonThreadFinishEvent : public CEventBase {
 public:
     static constexpr uint32_t kTypeDetail = 0x6465746C;  // 'detl'
 
-    EventCommonThreadFinishEvent(CThreadObject* thread, uint32_t type, const CloudEffectFileRecord* record,
+    EventCommonThreadFinishEvent(CThreadObject* thread, uint32_t type, const EffectRecord* record,
                                  int cloudEffectId, int success, std::string failureText)
         : CEventBase(events::kCommonThreadFinish, "on_thread_finish"),
           m_thread(thread), m_type(type), m_record(record), m_cloudEffectId(cloudEffectId), m_success(success),
@@ -131,7 +133,7 @@ public:
     }
     CThreadObject* Thread() const { return m_thread; }
     uint32_t Type() const { return m_type; }
-    const CloudEffectFileRecord* Record() const { return m_record; }
+    const EffectRecord* Record() const { return m_record; }
     int CloudEffectId() const { return m_cloudEffectId; }
     int Success() const { return m_success; }
     const std::string& FailureText() const { return m_failureText; }
@@ -139,7 +141,7 @@ public:
 private:
     CThreadObject* m_thread;
     uint32_t m_type;
-    const CloudEffectFileRecord* m_record;
+    const EffectRecord* m_record;
     int m_cloudEffectId;
     int m_success;
     std::string m_failureText;

@@ -64,19 +64,4 @@ struct ParamGroup {
     int count = 0;
 };
 
-// What a finished cloud effect download tells the effect page: the fields of
-// the effect record that it fills (kind 7, cloud id, effect number, is-file
-// flag, path and name). The page copies them into its effect record.
-struct CloudEffectFileRecord {
-    static constexpr int kKindCloudEffectFile = 7;
-    static constexpr size_t kNameUnits = 63;
-    static constexpr size_t kPathUnits = 259;
-    int kind = 0;
-    int cloudId = 0;
-    int index = 0;  // the effect number: the cloud id as well
-    int isFile = 0;
-    std::string path;
-    std::string name;
-};
-
 }  // namespace vy

@@ -30,7 +30,6 @@ constexpr char kLastTotalKey[] = "MoodTotalTime";
 constexpr char kCountKey[] = "count";
 constexpr char kLastPlayedKey[] = "0";
 // The rewrite happens on this copy, which then replaces the file.
-constexpr char kStagingSuffix[] = ".saving";
 
 bool IsRegularFile(const std::string& path)
 {
@@ -204,29 +203,21 @@ bool CSoundPadStore::Save()
 {
     if (m_path.empty())
         return false;
-    const std::string staging = m_path + kStagingSuffix;
-    std::error_code error;
-    std::filesystem::remove(staging, error);
-    // A read of the now absent file drops whatever the profile layer
-    // remembered of an earlier staging copy.
-    CPrivateProfile::SectionNames(staging);
-    bool ok = IsRegularFile(m_path)
-                  ? std::filesystem::copy_file(m_path, staging, std::filesystem::copy_options::overwrite_existing,
-                                               error)
-                  : CPrivateProfile::CreateIfMissing(staging);
-    ok = ok && WriteList(staging, kFavoritesSection, kFavoritesPathSection, m_favorites) &&
-         WriteList(staging, kLocalSection, kLocalPathSection, m_local) &&
-         WriteList(staging, kDownloadSection, kDownloadPathSection, m_downloaded) &&
-         CPrivateProfile::WriteInt(staging, kConfigSection, kVolumeKey, m_volume);
+    // One replacement of the file for the whole save: a stop half-way never
+    // leaves the lists deleted but not yet rewritten.
+    CProfileBatch batch(m_path);
+    bool ok = CPrivateProfile::CreateIfMissing(m_path) &&
+              WriteList(m_path, kFavoritesSection, kFavoritesPathSection, m_favorites) &&
+              WriteList(m_path, kLocalSection, kLocalPathSection, m_local) &&
+              WriteList(m_path, kDownloadSection, kDownloadPathSection, m_downloaded) &&
+              CPrivateProfile::WriteInt(m_path, kConfigSection, kVolumeKey, m_volume);
     if (ok) {
-        std::filesystem::rename(staging, m_path, error);
-        ok = !error;
+        ok = batch.Commit();
+    } else {
+        batch.Abort();
     }
-    if (!ok) {
+    if (!ok)
         VY_LOG("cannot save the sound pad file %s", m_path.c_str());
-        std::filesystem::remove(staging, error);
-    }
-    CPrivateProfile::SectionNames(staging);
     return ok;
 }
 

@@ -317,7 +317,7 @@ TEST_F(CloudJobs, CloudEffectDownloadStoresTheFileAndFillsTheRecord)
     item.url = service.ServerUrl() + "/files/effects/px40/robot.bin";
     CCloudEffectFileDownloader job(item);
     uint32_t type = 0;
-    const CloudEffectFileRecord* record = nullptr;
+    const EffectRecord* record = nullptr;
     int cloudId = 0;
     Finish finish =
         RunJob<EventCommonThreadFinishEvent>(job, events::kCommonThreadFinish, [&](const EventCommonThreadFinishEvent& e) {
@@ -335,8 +335,10 @@ TEST_F(CloudJobs, CloudEffectDownloadStoresTheFileAndFillsTheRecord)
     EXPECT_EQ(record->cloudId, 3002);
     EXPECT_EQ(record->index, 3002);
     EXPECT_EQ(record->isFile, 1);
-    EXPECT_EQ(record->path, expectedPath);
-    EXPECT_EQ(record->name, "Rock && Robot");
+    EXPECT_EQ(record->Path(), expectedPath);
+    EXPECT_EQ(record->Name(), "Rock && Robot");
+    EXPECT_EQ(record->hotkey, 0);
+    EXPECT_EQ(record->empty, 0);
     EXPECT_EQ(ReadFileBytes(expectedPath), ReadFileBytes(SampleContent() + "/files/effects/px40/robot.bin"));
 }
 

@@ -1,6 +1,5 @@
 #include "CloudServiceProcess.h"
 
-#include "base/Log.h"
 #include "cloud/LibCurlHelper.h"
 #include "tests/support/TempDir.h"
 
@@ -105,38 +104,6 @@ Json::Value CCloudServiceProcess::RequestLog() const
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     reader->parse(text.data(), text.data() + text.size(), &log, nullptr);
     return log;
-}
-
-CLogCapture::CLogCapture()
-{
-    SetLogSink(&CLogCapture::Sink, this);
-}
-
-CLogCapture::~CLogCapture()
-{
-    SetLogSink(nullptr, nullptr);
-}
-
-void CLogCapture::Sink(const std::string& line, void* context)
-{
-    auto* self = static_cast<CLogCapture*>(context);
-    std::lock_guard<std::mutex> guard(self->m_mutex);
-    self->m_lines.push_back(line);
-}
-
-std::vector<std::string> CLogCapture::Lines() const
-{
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return m_lines;
-}
-
-bool CLogCapture::HasMessage(const std::string& message) const
-{
-    for (const std::string& line : Lines()) {
-        if (line.rfind(message + " ", 0) == 0)
-            return true;
-    }
-    return false;
 }
 
 void WriteContentFile(const std::string& contentFolder, const std::string& relativePath, const std::string& text)

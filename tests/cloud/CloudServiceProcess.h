@@ -2,7 +2,6 @@
 
 #include <json/value.h>
 
-#include <mutex>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -31,22 +30,6 @@ public:
 private:
     pid_t m_pid = -1;
     int m_port = -1;
-};
-
-// Collects log records while alive.
-class CLogCapture {
-public:
-    CLogCapture();
-    ~CLogCapture();
-    std::vector<std::string> Lines() const;
-    // True when some record's message (the text before " <function> ")
-    // equals `message`.
-    bool HasMessage(const std::string& message) const;
-
-private:
-    static void Sink(const std::string& line, void* context);
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_lines;
 };
 
 // Writes a content folder for the service from JSON texts.

@@ -496,27 +496,6 @@ TEST(SoundPadStore, VolumeLastPlayedAndTotalTimePersist)
     EXPECT_EQ(reloaded.GetLastTotal(), 125);
 }
 
-TEST(SoundPadStore, AFailedSaveLeavesTheFileAsItWas)
-{
-    CTempDir dir;
-    const std::string file = dir.File("mood.db");
-    CSoundPadStore store;
-    ASSERT_TRUE(store.OpenStore(file));
-    const std::string before = ReadFileBytes(file);
-
-    // Something in the way of the save's working copy.
-    std::filesystem::create_directories(file + ".saving/blocked");
-    EXPECT_FALSE(store.AddFavorite(Item(vy::kSoundKindFile, "新", "/new.mp3")));
-    EXPECT_EQ(ReadFileBytes(file), before);
-
-    std::filesystem::remove_all(file + ".saving");
-    ASSERT_TRUE(store.Save());
-    CSoundPadStore reloaded;
-    ASSERT_TRUE(reloaded.OpenStore(file));
-    EXPECT_EQ(reloaded.GetFavorites().size(), 10u);
-    EXPECT_FALSE(std::filesystem::exists(file + ".saving"));
-}
-
 TEST(SoundPadStore, LoadFileNeverCreatesOne)
 {
     CTempDir dir;
