@@ -213,6 +213,8 @@ public:
     Document& Load(const std::string& path)
     {
         Entry& entry = m_entries[path];
+        if (entry.batchDepth > 0)
+            return entry.doc;  // the batch's own copy
         std::optional<FileStamp> stamp = StampOf(path);
         if (!stamp) {
             entry = Entry{};
@@ -228,6 +230,12 @@ public:
 
     bool Save(const std::string& path, const Document& doc)
     {
+        auto batch = m_entries.find(path);
+        if (batch != m_entries.end() && batch->second.batchDepth > 0) {
+            batch->second.doc = doc;
+            batch->second.dirty = true;
+            return true;
+        }
         if (!WriteFileAtomically(path, SerializeDocument(doc))) {
             m_entries.erase(path);
             return false;
@@ -238,10 +246,41 @@ public:
         return true;
     }
 
+    void BeginBatch(const std::string& path)
+    {
+        Load(path);
+        ++m_entries[path].batchDepth;
+    }
+
+    // Ends one level; the outermost writes the file (commit) or forgets the
+    // changes (abort). False when the write failed.
+    bool EndBatch(const std::string& path, bool commit)
+    {
+        Entry& entry = m_entries[path];
+        if (entry.batchDepth > 0)
+            --entry.batchDepth;
+        if (!commit)
+            entry.aborted = true;
+        if (entry.batchDepth > 0)
+            return true;
+        bool write = entry.dirty && !entry.aborted;
+        bool discard = entry.aborted;
+        entry.dirty = false;
+        entry.aborted = false;
+        if (discard) {
+            m_entries.erase(path);  // the next read goes back to the file
+            return false;
+        }
+        return write ? Save(path, Document(entry.doc)) : true;
+    }
+
 private:
     struct Entry {
         std::optional<FileStamp> stamp;
         Document doc;
+        int batchDepth = 0;
+        bool dirty = false;
+        bool aborted = false;
     };
     std::map<std::string, Entry> m_entries;
 };
@@ -464,6 +503,38 @@ std::vector<std::pair<std::string, std::string>> CPrivateProfile::SectionEntries
         if (doc.lines[i].kind == Line::kKey)
             entries.emplace_back(doc.lines[i].name, Unquote(doc.lines[i].value));
     return entries;
+}
+
+CProfileBatch::CProfileBatch(std::string path) : m_path(std::move(path))
+{
+    ProfileCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.mutex);
+    cache.BeginBatch(m_path);
+}
+
+CProfileBatch::~CProfileBatch()
+{
+    Commit();
+}
+
+bool CProfileBatch::Commit()
+{
+    if (!m_open)
+        return false;
+    m_open = false;
+    ProfileCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.mutex);
+    return cache.EndBatch(m_path, true);
+}
+
+void CProfileBatch::Abort()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    ProfileCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.mutex);
+    cache.EndBatch(m_path, false);
 }
 
 std::string EncodeProfileStruct(const void* data, size_t size)

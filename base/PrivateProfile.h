@@ -46,6 +46,28 @@ public:
                                                                            std::string_view section);
 };
 
+// Groups writes to one file into a single replacement of the file: while a
+// batch is open, writes to that path change only the parsed copy, and the
+// outermost batch writes the file once when it commits (or is destroyed).
+// Abort drops every change of the batch, leaving the file as it was. Reads
+// during the batch see its changes.
+class CProfileBatch {
+public:
+    explicit CProfileBatch(std::string path);
+    ~CProfileBatch();
+    CProfileBatch(const CProfileBatch&) = delete;
+    CProfileBatch& operator=(const CProfileBatch&) = delete;
+
+    // Writes the file if anything changed; false when it could not be written
+    // (the file is then unchanged). Only the first Commit or Abort counts.
+    bool Commit();
+    void Abort();
+
+private:
+    std::string m_path;
+    bool m_open = true;
+};
+
 // The struct value format: each byte as two uppercase hex digits, then the low
 // 8 bits of the byte sum as two more.
 std::string EncodeProfileStruct(const void* data, size_t size);

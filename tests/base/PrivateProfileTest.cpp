@@ -229,3 +229,34 @@ TEST(PrivateProfile, RefusesWhatCannotBeStored)
     EXPECT_EQ(CPrivateProfile::GetString(file, "S", "k"), "one  two");
     EXPECT_TRUE(CPrivateProfile::SectionNames(file) == std::vector<std::string>{"S"});
 }
+
+TEST(PrivateProfile, BatchWritesTheFileOnceOrNotAtAll)
+{
+    CTempDir dir;
+    const std::string file = dir.File("mood.db");
+    ASSERT_TRUE(CPrivateProfile::WriteInt(file, "Config", "Volume", 50));
+    const std::string before = ReadFileBytes(file);
+    {
+        vy::CProfileBatch batch(file);
+        ASSERT_TRUE(CPrivateProfile::DeleteSection(file, "Config"));
+        ASSERT_TRUE(CPrivateProfile::WriteInt(file, "HotkeyMood", "count", 1));
+        EXPECT_EQ(CPrivateProfile::GetInt(file, "HotkeyMood", "count", 0), 1) << "reads see the batch";
+        EXPECT_EQ(ReadFileBytes(file), before) << "nothing reaches the file before the commit";
+        EXPECT_TRUE(batch.Commit());
+    }
+    EXPECT_EQ(ReadFileBytes(file), Utf16File("[HotkeyMood]\r\ncount=1\r\n"));
+
+    const std::string committed = ReadFileBytes(file);
+    {
+        vy::CProfileBatch batch(file);
+        ASSERT_TRUE(CPrivateProfile::DeleteSection(file, "HotkeyMood"));
+        batch.Abort();
+    }
+    EXPECT_EQ(ReadFileBytes(file), committed);
+    EXPECT_EQ(CPrivateProfile::GetInt(file, "HotkeyMood", "count", 0), 1) << "an aborted batch is forgotten";
+
+    // A batch whose file cannot be written reports it.
+    vy::CProfileBatch broken(dir.File("missing/folder/x.db"));
+    ASSERT_TRUE(CPrivateProfile::WriteInt(dir.File("missing/folder/x.db"), "A", "b", 1));
+    EXPECT_FALSE(broken.Commit());
+}

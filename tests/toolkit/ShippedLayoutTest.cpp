@@ -27,7 +27,7 @@ std::vector<std::string> LayoutFiles()
 TEST_P(ShippedLayouts, BuildsAndRenders)
 {
     std::filesystem::path file = GetParam();
-    CDirResourceProvider folder(file.parent_path().parent_path().string());
+    CFolderResourceProvider folder(file.parent_path().parent_path().string());
     m_app->AddResourceProvider(folder);
     m_app->LoadUiDef("uidef:xml_init");
     SHostWnd wnd("LAYOUT:" + file.stem().string());
@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ShippedLayouts, ::testing::ValuesIn(LayoutFiles(
 
 TEST_F(ToolkitTest, DemoLayoutRendersChineseTextSlidersAndButtons)
 {
-    CDirResourceProvider demo(SourceDir() + "/data/ui-demo");
+    CFolderResourceProvider demo(SourceDir() + "/data/ui-demo");
     m_app->AddResourceProvider(demo);
     ASSERT_TRUE(m_app->LoadUiDef("uidef:xml_init"));
     SHostWnd wnd("LAYOUT:XML_DEMO");

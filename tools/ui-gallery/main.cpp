@@ -1,8 +1,7 @@
 // ui-gallery: renders a layout offscreen to a PNG, for review and tests.
 //   ui-gallery LAYOUT -o out.png [--archive FILE] [--dir FOLDER]... [--size WxH]
-#include "ZipResourceProvider.h"
-
-#include "ui/toolkit/DirResourceProvider.h"
+#include "model/ArchiveResourceProvider.h"
+#include "model/FolderResourceProvider.h"
 #include "ui/toolkit/HostWnd.h"
 #include "ui/toolkit/UiApp.h"
 
@@ -38,19 +37,18 @@ int main(int argc, char** argv)
     QApplication qt(argc, argv);
     vy::CUiApp app;
 
-    std::unique_ptr<vy::CZipResourceProvider> zip;
-    std::vector<std::unique_ptr<vy::CDirResourceProvider>> folders;
+    vy::CArchiveResourceProvider zip;
+    std::vector<std::unique_ptr<vy::CFolderResourceProvider>> folders;
     for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) {
-        folders.push_back(std::make_unique<vy::CDirResourceProvider>(*it));
+        folders.push_back(std::make_unique<vy::CFolderResourceProvider>(*it));
         app.AddResourceProvider(*folders.back());
     }
     if (!archive.empty()) {
-        zip = std::make_unique<vy::CZipResourceProvider>(archive);
-        if (!zip->IsOpen()) {
+        if (!zip.Open(archive)) {
             std::fprintf(stderr, "ui-gallery: cannot open archive %s\n", archive.c_str());
             return 1;
         }
-        app.AddResourceProvider(*zip);
+        app.AddResourceProvider(zip);
     }
     app.LoadUiDef(uidef);
     app.LoadTranslator(translator);
