@@ -104,6 +104,7 @@ int ShowTip(const std::string& text, int x, int centreY, int mode, int durationM
             return 0;
         }
         g_tip = tip;
+        CUiApp::Instance().SetShutdownHook("tip window", [] { delete g_tip; });
     }
     int h = tip->height();
     tip->SetAnchor(QPoint(x, centreY - h / 2), mode);
