@@ -107,6 +107,8 @@ void VySlider::OnPaint(QPainter& painter)
         return slider::SkinStateIndex(skin->States(), !isEnabled(), m_dragging2, m_hoverPart == kPartThumb, hasFocus());
     };
     QRect rail = GetPartRect(kPartRail);
+    // Without skins: plain shapes, greyed while disabled.
+    QColor pos = isEnabled() ? m_colorPos : QColor(0x80, 0x80, 0x80);
     if (m_railSkin)
         m_railSkin->Draw(painter, rail, state(m_railSkin));
     else
@@ -116,7 +118,7 @@ void VySlider::OnPaint(QPainter& painter)
         if (m_posSkin)
             m_posSkin->Draw(painter, sel, state(m_posSkin));
         else if (!m_railSkin)
-            painter.fillRect(sel, m_colorPos);
+            painter.fillRect(sel, pos);
     }
     if (!m_hideThumbAtZero || m_value != 0) {
         QRect thumb = GetPartRect(kPartThumb);
@@ -124,8 +126,8 @@ void VySlider::OnPaint(QPainter& painter)
             m_thumbSkin->Draw(painter, thumb, state(m_thumbSkin));
         } else if (!m_railSkin) {
             painter.setRenderHint(QPainter::Antialiasing);
-            painter.setPen(QPen(m_colorPos, 1.5));
-            painter.setBrush(m_colorThumb);
+            painter.setPen(QPen(pos, 1.5));
+            painter.setBrush(isEnabled() ? m_colorThumb : QColor(0xb0, 0xb0, 0xb0));
             painter.drawEllipse(QRectF(thumb).adjusted(1, 1, -1, -1));
         }
     }
