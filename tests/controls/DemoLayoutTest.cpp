@@ -21,7 +21,8 @@ std::vector<std::string> DemoLayoutFiles()
 {
     std::vector<std::string> out;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(SourceDir() + "/data/ui-demo/LAYOUT", ec))
+    // Cases are listed at discovery, when the environment may be bare.
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(VY_SOURCE_DIR) + "/data/ui-demo/LAYOUT", ec))
         if (entry.path().extension() == ".xml")
             out.push_back(entry.path().stem().string());
     std::sort(out.begin(), out.end());
