@@ -3,6 +3,10 @@
 #include "ui/controls/Edit2.h"
 #include "ui/controls/GifPlayer.h"
 #include "ui/controls/VyButtons.h"
+#include "model/FolderResourceProvider.h"
+#include "tests/support/TempDir.h"
+
+#include <filesystem>
 
 namespace vy::test {
 namespace {
@@ -145,6 +149,41 @@ TEST_F(ControlsTest, GifPlayerStepsFramesByTheirDelays)
     player->hide();
     EXPECT_FALSE(player->IsRunning());
     EXPECT_FALSE(player->SetAttribute("skin", "IMG:no_such_gif"));
+}
+
+}  // namespace
+}  // namespace vy::test
+
+namespace vy::test {
+namespace {
+
+TEST_F(ControlsTest, ImageMaskCutsTheImageByTheMasksAlphaInEitherOrder)
+{
+    CTempDir dir;
+    std::filesystem::create_directories(dir.File("IMG"));
+    QImage image(10, 10, QImage::Format_ARGB32);
+    image.fill(QColor(255, 0, 0));
+    image.save(QString::fromStdString(dir.File("IMG/photo.png")));
+    QImage mask(10, 10, QImage::Format_ARGB32);
+    mask.fill(Qt::transparent);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 5; ++x)
+            mask.setPixelColor(x, y, QColor(0, 0, 0, 255));
+    mask.save(QString::fromStdString(dir.File("IMG/half.png")));
+    CFolderResourceProvider folder(dir.Path());
+    m_app->AddResourceProvider(folder);
+    for (const char* order : {R"(skin="IMG:photo" mask="IMG:half")", R"(mask="IMG:half" skin="IMG:photo")"}) {
+        SHostWnd* wnd = Build(std::string(R"(<SOUI width="20" height="20"><root><imageMask name="m" pos="0,0,@10,@10" )") + order +
+                              "/></root></SOUI>");
+        auto* masked = Control<SImageMaskWnd>(wnd, "m");
+        ASSERT_NE(masked, nullptr);
+        QImage out = masked->Composed();
+        ASSERT_EQ(out.size(), QSize(10, 10));
+        EXPECT_EQ(out.pixelColor(2, 5), QColor(255, 0, 0)) << order;
+        EXPECT_EQ(out.pixelColor(7, 5).alpha(), 0) << order;
+    }
+    m_windows.clear();
+    m_app->RemoveResourceProvider(folder);
 }
 
 }  // namespace
