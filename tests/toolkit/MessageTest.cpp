@@ -158,17 +158,21 @@ TEST_F(ToolkitTest, CloseRequestBecomesWmCloseAndDestroys)
 template <class T>
 void WhenModalShows(std::function<void(T*)> action)
 {
+    // The pending timer holds the poll; the poll holds only a weak link to
+    // itself, so nothing is left once the window was found.
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [action, poll] {
+    std::weak_ptr<std::function<void()>> self = poll;
+    *poll = [action, self] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (auto* t = dynamic_cast<T*>(w); t && t->isVisible()) {
                 action(t);
                 return;
             }
         }
-        QTimer::singleShot(5, *poll);
+        if (auto again = self.lock())
+            QTimer::singleShot(5, [again] { (*again)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
 }
 
 TEST_F(ToolkitTest, ModalDialogEndsWithTheButtonsCode)

@@ -52,22 +52,25 @@ TEST(QtResources, FollowTheTypeNameRuleWithoutRegardToCase)
     }
 }
 
-TEST(DirResources, NameWithAndWithoutExtension)
+// The same rule as the executable's resources, over a plain folder.
+TEST(ResourceDir, NameWithAndWithoutExtension)
 {
     CTempDir dir;
     std::filesystem::create_directories(dir.File("DATA"));
     WriteFileBytes(dir.File("DATA/parameter.xml"), "<p/>");
     WriteFileBytes(dir.File("DATA/rule"), "<r/>");
     WriteFileBytes(dir.File("DATA/rule.xml.bak"), "<bak/>");
-    CDirResourceProvider store(dir.Path());
     std::string content;
-    EXPECT_TRUE(store.Find("data", "PARAMETER", content));
+    auto find = [&](const char* type, const char* name) {
+        return FindInResourceDir(QString::fromStdString(dir.Path()), type, name, content);
+    };
+    EXPECT_TRUE(find("data", "PARAMETER"));
     EXPECT_EQ(content, "<p/>");
-    EXPECT_TRUE(store.Find("DATA", "rule", content));
+    EXPECT_TRUE(find("DATA", "rule"));
     EXPECT_EQ(content, "<r/>");  // the exact name wins over a longer one
-    EXPECT_FALSE(store.Find("DATA", "rul", content));  // a prefix is not the name
-    EXPECT_FALSE(store.Find("DATA", "parameter.x", content));
-    EXPECT_FALSE(store.Find("DATA", "missing", content));
+    EXPECT_FALSE(find("DATA", "rul"));  // a prefix is not the name
+    EXPECT_FALSE(find("DATA", "parameter.x"));
+    EXPECT_FALSE(find("DATA", "missing"));
 }
 
 TEST_F(ToolkitTest, ArchiveBeforeExecutableResourcesAndPrefixedNames)

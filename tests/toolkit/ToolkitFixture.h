@@ -1,7 +1,7 @@
 #pragma once
 
 #include "tests/support/TempDir.h"
-#include "ui/toolkit/DirResourceProvider.h"
+#include "model/FolderResourceProvider.h"
 #include "ui/toolkit/HostWnd.h"
 #include "ui/toolkit/UiApp.h"
 
@@ -49,7 +49,7 @@ protected:
         QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
     }
 
-    CDirResourceProvider m_fixtures{SourceDir() + "/tests/data/ui"};
+    CFolderResourceProvider m_fixtures{SourceDir() + "/tests/data/ui"};
     std::unique_ptr<CUiApp> m_app;
     std::vector<std::unique_ptr<SHostWnd>> m_windows;
 };

@@ -1,8 +1,9 @@
 // ui-gallery: renders a layout offscreen to a PNG, for review and tests.
 //   ui-gallery LAYOUT -o out.png [--archive FILE] [--dir FOLDER]... [--size WxH]
-#include "ZipResourceProvider.h"
-
-#include "ui/toolkit/DirResourceProvider.h"
+#include "model/ArchiveResourceProvider.h"
+#include "model/FolderResourceProvider.h"
+#include "ui/controls/CustomControls.h"
+#include "ui/controls/VyEQ.h"
 #include "ui/toolkit/HostWnd.h"
 #include "ui/toolkit/UiApp.h"
 
@@ -32,25 +33,28 @@ int main(int argc, char** argv)
     cli.add_option("--size", size, "window size WxH instead of the layout's");
     cli.add_option("--uidef", uidef, "UI definition to load");
     cli.add_option("--translator", translator, "translation table to load");
+    std::string eqBands;
+    cli.add_option("--eq-bands", eqBands,
+                   "bands for every equaliser graph, \"gain@freq,...\" (q 1.7), the last one highlighted");
     CLI11_PARSE(cli, argc, argv);
 
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication qt(argc, argv);
     vy::CUiApp app;
+    vy::RegisterCustomControls(app);
 
-    std::unique_ptr<vy::CZipResourceProvider> zip;
-    std::vector<std::unique_ptr<vy::CDirResourceProvider>> folders;
+    vy::CArchiveResourceProvider zip;
+    std::vector<std::unique_ptr<vy::CFolderResourceProvider>> folders;
     for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) {
-        folders.push_back(std::make_unique<vy::CDirResourceProvider>(*it));
+        folders.push_back(std::make_unique<vy::CFolderResourceProvider>(*it));
         app.AddResourceProvider(*folders.back());
     }
     if (!archive.empty()) {
-        zip = std::make_unique<vy::CZipResourceProvider>(archive);
-        if (!zip->IsOpen()) {
+        if (!zip.Open(archive)) {
             std::fprintf(stderr, "ui-gallery: cannot open archive %s\n", archive.c_str());
             return 1;
         }
-        app.AddResourceProvider(*zip);
+        app.AddResourceProvider(zip);
     }
     app.LoadUiDef(uidef);
     app.LoadTranslator(translator);
@@ -64,6 +68,31 @@ int main(int argc, char** argv)
         return 1;
     }
     wnd.SendMessage(vy::WM_INITDIALOG, 0, 0);
+    if (!eqBands.empty()) {
+        // Bands as the effect page adds them: flat first, then the gains, so
+        // the last band set is the one shown shaded with its markers.
+        std::vector<std::pair<double, double>> bands;
+        for (size_t start = 0; start < eqBands.size();) {
+            size_t comma = eqBands.find(',', start);
+            std::string item = eqBands.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            double gain = 0;
+            double freq = 0;
+            if (std::sscanf(item.c_str(), "%lf@%lf", &gain, &freq) != 2 || freq <= 0) {
+                std::fprintf(stderr, "ui-gallery: bad band %s\n", item.c_str());
+                return 2;
+            }
+            bands.emplace_back(gain, freq);
+            start = comma == std::string::npos ? eqBands.size() : comma + 1;
+        }
+        for (vy::VyEQ* eq : wnd.findChildren<vy::VyEQ*>()) {
+            for (const auto& band : bands)
+                eq->AddBand(0, band.second, 1.7);
+            eq->Refresh();
+            eq->ShowBandwidthMarkers();
+            for (size_t i = 0; i < bands.size(); ++i)
+                eq->SetBandGain(static_cast<int>(i), bands[i].first);
+        }
+    }
     if (!size.empty()) {
         int w = 0;
         int h = 0;

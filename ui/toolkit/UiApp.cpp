@@ -63,6 +63,9 @@ CUiApp::CUiApp(IUiLoop* loop)
 
 CUiApp::~CUiApp()
 {
+    auto hooks = std::move(m_shutdownHooks);
+    for (auto& [key, hook] : hooks)
+        hook();
     if (g_current == this)
         g_current = m_previous;
 }

@@ -131,6 +131,11 @@ public:
     void RemoveMessageFilter(IMessageFilter* filter);
     bool FilterMessage(SHostWnd* target, uint32_t msg, uintptr_t wParam, intptr_t lParam);
 
+    // Runs when the application object goes, before anything else: process-
+    // wide windows (the tip window) close there, while the loop they use
+    // still exists. A hook under the same key replaces the earlier one.
+    void SetShutdownHook(const std::string& key, std::function<void()> hook) { m_shutdownHooks[key] = std::move(hook); }
+
     // The application's main window (the loop ends with it); may be null.
     void SetMainWnd(SHostWnd* wnd) { m_mainWnd = wnd; }
     SHostWnd* MainWnd() const { return m_mainWnd; }
@@ -166,6 +171,7 @@ private:
 
     std::vector<IMessageFilter*> m_filters;
     SHostWnd* m_mainWnd = nullptr;
+    std::map<std::string, std::function<void()>> m_shutdownHooks;
 };
 
 // The toolkit's own built-in controls and skins.
