@@ -3,6 +3,7 @@
 #include "base/Log.h"
 #include "device/hid/ReportDescriptor.h"
 #include "device/hid/SocketHello.h"
+#include "emu/EmuLevelReporter.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -131,6 +132,7 @@ bool CEmuServer::Start(const std::string& socketPath)
 
 void CEmuServer::Stop()
 {
+    SetLevelReports(0);
     m_stopping = true;
     Wake();
     CThreadObject::Stop(kStopTimeoutMs);
@@ -386,6 +388,8 @@ void CEmuServer::HandleReport(uint64_t connection, const uint8_t* data, size_t s
         if (m_stopAnswering || disconnect) {
             ++state.requests;
             ++state.requestsByCode[packet[kPacketCode]];
+            if (state.requestLog.size() < SEmuState::kMaxLoggedCodes)
+                state.requestLog.push_back(packet[kPacketCode]);
         } else {
             SEmuExchange exchange;
             exchange.request = packet;
