@@ -90,7 +90,7 @@ public:
 
 private:
     struct SOutgoing {
-        int64_t due;
+        int64_t due;  // steady clock, microseconds
         uint64_t sequence;
         uint64_t connection;
         std::vector<uint8_t> report;  // report id first
@@ -112,7 +112,8 @@ private:
     void SendDue();
     void CloseConnection(uint64_t connection);
     void CloseAllConnections();
-    int NextTimeoutMs();
+    // Microseconds until the next reply is due, -1 when none waits.
+    int64_t NextTimeoutUs();
     void PushLevels();
 
     SEmuConfig m_config;

@@ -1,5 +1,6 @@
 // px40-emu: the emulated PX40 on a socket, for running the program and the
 // tools without a card.
+#include "Console.h"
 #include "emu/EmuServer.h"
 #include "emu/PacketTrace.h"
 
@@ -27,6 +28,10 @@ int main(int argc, char** argv)
     vy::emu::SEmuConfig config;
     int reportLength = 41;
     bool trace = false;
+    std::string archive, dataDir;
+    int knobParam = 5;
+    int levelRate = 0;
+    long refuseAbove = -1;
 
     app.add_option("--socket", socketPath, "Socket path to listen on")->required();
     app.add_option("--vid", vid, "USB vendor id (hex)")->capture_default_str();
@@ -45,6 +50,16 @@ int main(int argc, char** argv)
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--seed", config.seed, "Seed of the fault and link-parameter draws")->capture_default_str();
     app.add_flag("--trace", trace, "Print every packet received (>) and sent (<)");
+    CLI::Option* archiveOption =
+        app.add_option("--archive", archive, "Take the parameters and custom slots from this UI resource archive");
+    app.add_option("--data", dataDir, "Take them from a folder of definition documents (parameter.xml, ...)")
+        ->excludes(archiveOption);
+    app.add_option("--knob", knobParam, "Parameter that SIGUSR1 turns one step up")
+        ->check(CLI::Range(0, 63))
+        ->capture_default_str();
+    app.add_option("--levels", levelRate, "Level reports (0x1f) a second")->check(CLI::Range(0, 1000));
+    app.add_option("--refuse-above", refuseAbove, "Refuse sounds longer than this many bytes")
+        ->check(CLI::Range(0L, 0xFFFFFFL));
     CLI11_PARSE(app, argc, argv);
 
     if (!vy::ParseUsbId(vid, config.vendorId) || !vy::ParseUsbId(pid, config.productId)) {
@@ -60,6 +75,7 @@ int main(int argc, char** argv)
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGHUP);
+    sigaddset(&signals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     vy::emu::CEmuServer server(config);
@@ -75,8 +91,18 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "px40-emu: serving %04x:%04x on %s (reports of %d bytes)\n", config.vendorId,
                  config.productId, socketPath.c_str(), reportLength);
-    int received = 0;
-    sigwait(&signals, &received);
+    const std::string loaded = LoadDefinitions(server, archive, dataDir);
+    if (!loaded.empty())
+        std::fprintf(stderr, "px40-emu: parameters and custom slots from %s\n", loaded.c_str());
+    else if (!archive.empty() || !dataDir.empty())
+        std::fprintf(stderr, "px40-emu: no parameter definitions found; the card starts with none\n");
+    if (refuseAbove >= 0)
+        server.WithState([&](vy::emu::SEmuState& state) { state.soundMaxLength = static_cast<uint32_t>(refuseAbove); });
+    if (levelRate > 0)
+        server.SetLevelReports(levelRate);
+    std::fprintf(stderr, "px40-emu: commands on standard input ('help'); SIGUSR1 turns the knob of parameter %d\n",
+                 knobParam);
+    const int result = RunConsole(server, signals, knobParam);
     server.Stop();
-    return 0;
+    return result;
 }
