@@ -17,7 +17,7 @@ void BM_SendAndReceive(benchmark::State& state)
         state.SkipWithError("cannot connect to the emulator");
         return;
     }
-    vy::PacketBuffer request{}, reply{};
+    vy::PacketBuffer request {}, reply {};
     int64_t failures = 0;
     for (auto _ : state) {
         request.fill(0);
@@ -41,7 +41,7 @@ void BM_SendAndReceiveThreads(benchmark::State& state)
         if (!harness->Connect())
             state.SkipWithError("cannot connect to the emulator");
     }
-    vy::PacketBuffer request{}, reply{};
+    vy::PacketBuffer request {}, reply {};
     for (auto _ : state) {
         request.fill(0);
         request[0] = 0x92;
@@ -55,6 +55,6 @@ void BM_SendAndReceiveThreads(benchmark::State& state)
 }
 BENCHMARK(BM_SendAndReceiveThreads)->Threads(3)->UseRealTime()->MinTime(2.0);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

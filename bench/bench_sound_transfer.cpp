@@ -31,7 +31,7 @@ void BM_SoundTransfer(benchmark::State& state)
     const uint32_t packets = (bytes + chunk - 1) / chunk;
     int64_t failures = 0;
     for (auto _ : state) {
-        const vy::SSoundTransferJob job{1, sound.data(), bytes, nullptr};
+        const vy::SSoundTransferJob job { 1, sound.data(), bytes, nullptr };
         if (vy::CSoundTransferThread::Transfer(protocol, job) != vy::kSoundTransferDone)
             ++failures;
     }
@@ -42,8 +42,8 @@ void BM_SoundTransfer(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytes);
 }
 // 64 KiB: 2048 data packets a transfer.
-BENCHMARK(BM_SoundTransfer)->Args({0, 65536})->Args({1, 65536})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SoundTransfer)->Args({ 0, 65536 })->Args({ 1, 65536 })->UseRealTime()->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

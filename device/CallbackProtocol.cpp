@@ -3,7 +3,8 @@
 namespace vy {
 
 CCallbackProtocol::CCallbackProtocol(Receiver receiver, int packetLength)
-    : CProtocol(packetLength), m_receiver(std::move(receiver))
+    : CProtocol(packetLength)
+    , m_receiver(std::move(receiver))
 {
 }
 
@@ -14,4 +15,4 @@ int CCallbackProtocol::OnRecvData(const uint8_t* packet)
     return 0;
 }
 
-}  // namespace vy
+} // namespace vy

@@ -23,7 +23,7 @@ public:
 
 private:
     Receiver m_receiver;
-    std::atomic<ICommDeviceMgmt*> m_manager{nullptr};
+    std::atomic<ICommDeviceMgmt*> m_manager { nullptr };
 };
 
-}  // namespace vy
+} // namespace vy

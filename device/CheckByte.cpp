@@ -7,11 +7,11 @@ namespace {
 
 // The table is defined by its values at the single bits; every other entry
 // is the XOR of the entries of its bits. It is not a plain polynomial CRC.
-constexpr std::array<uint8_t, 8> kBasis = {0x31, 0x62, 0xC4, 0x88, 0x21, 0x73, 0xE6, 0xCC};
+constexpr std::array<uint8_t, 8> kBasis = { 0x31, 0x62, 0xC4, 0x88, 0x21, 0x73, 0xE6, 0xCC };
 
 constexpr std::array<uint8_t, 256> BuildTable()
 {
-    std::array<uint8_t, 256> table{};
+    std::array<uint8_t, 256> table {};
     for (int x = 0; x < 256; ++x) {
         uint8_t value = 0;
         for (int bit = 0; bit < 8; ++bit) {
@@ -25,7 +25,7 @@ constexpr std::array<uint8_t, 256> BuildTable()
 
 constexpr std::array<uint8_t, 256> kTable = BuildTable();
 
-}  // namespace
+} // namespace
 
 uint8_t CheckByteTable(uint8_t index)
 {
@@ -40,4 +40,4 @@ uint8_t CheckByte(const uint8_t* data, size_t length)
     return accumulator ^ 0xFF;
 }
 
-}  // namespace vy
+} // namespace vy

@@ -29,4 +29,4 @@ public:
     virtual ICommunicateDevice* GetDevice() = 0;
 };
 
-}  // namespace vy
+} // namespace vy

@@ -13,4 +13,4 @@ public:
     virtual void Decrypt(uint8_t* packet) = 0;
 };
 
-}  // namespace vy
+} // namespace vy

@@ -26,4 +26,4 @@ public:
     virtual void SetPacketLength(int length) = 0;
 };
 
-}  // namespace vy
+} // namespace vy

@@ -30,4 +30,4 @@ public:
     virtual std::string GetDevicePath() = 0;
 };
 
-}  // namespace vy
+} // namespace vy

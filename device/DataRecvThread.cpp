@@ -8,7 +8,10 @@
 
 namespace vy {
 
-CDataRecvThread::CDataRecvThread() : CThreadObject("CDataRecvThread") {}
+CDataRecvThread::CDataRecvThread()
+    : CThreadObject("CDataRecvThread")
+{
+}
 
 CDataRecvThread::~CDataRecvThread()
 {
@@ -66,4 +69,4 @@ int CDataRecvThread::Run()
     return 0;
 }
 
-}  // namespace vy
+} // namespace vy

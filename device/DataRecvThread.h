@@ -30,10 +30,10 @@ private:
     static constexpr int kIdleTimeoutMs = 10000;
     static constexpr int kRestartPauseMs = 400;
 
-    std::atomic<int> m_run{0};
-    CSyncEvent m_wakeEvent{false, false};
-    CSyncEvent m_idleEvent{false, true};
-    std::atomic<ICommDeviceMgmt*> m_manager{nullptr};
+    std::atomic<int> m_run { 0 };
+    CSyncEvent m_wakeEvent { false, false };
+    CSyncEvent m_idleEvent { false, true };
+    std::atomic<ICommDeviceMgmt*> m_manager { nullptr };
 };
 
-}  // namespace vy
+} // namespace vy

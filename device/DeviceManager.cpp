@@ -12,7 +12,8 @@
 
 namespace vy {
 
-CDeviceManager::CDeviceManager() : m_recvThread(std::make_unique<CDataRecvThread>())
+CDeviceManager::CDeviceManager()
+    : m_recvThread(std::make_unique<CDataRecvThread>())
 {
     if (!m_recvThread->Start(this))
         VY_LOG("cannot start the receive thread");
@@ -58,7 +59,7 @@ bool CDeviceManager::Open(ICommunicateDevice* device, ICommProtocol* protocol)
         // Packets are built and received in 64-byte buffers; a longer report
         // would have the check byte written and read past their end.
         VY_LOG("device output report of %d bytes does not fit the %d-byte packet buffers", outputLength,
-               kPacketBufferSize);
+            kPacketBufferSize);
         zan_util::CAutoLock guard(m_deviceLock);
         device->CloseDevice();
         return false;
@@ -195,7 +196,7 @@ bool CDeviceManager::SendNotReceive(uint8_t* request)
         if (WriteIfAttached(device, request, protocol->GetPacketLength(), detached))
             return true;
         if (detached)
-            continue;  // the next attempt sees whether a transport is attached
+            continue; // the next attempt sees whether a transport is attached
         VY_LOG("send failed. cmd=0x%02x", request[kPacketCode]);
     }
     return false;
@@ -239,4 +240,4 @@ void CDeviceManager::Dispatch(const uint8_t* packet)
     }
 }
 
-}  // namespace vy
+} // namespace vy

@@ -42,8 +42,8 @@ private:
     bool WriteIfAttached(ICommunicateDevice* expected, const uint8_t* data, int length, bool& detached);
 
     std::unique_ptr<CDataRecvThread> m_recvThread;
-    std::atomic<ICommunicateDevice*> m_device{nullptr};
-    std::atomic<ICommProtocol*> m_protocol{nullptr};
+    std::atomic<ICommunicateDevice*> m_device { nullptr };
+    std::atomic<ICommProtocol*> m_protocol { nullptr };
 
     uint8_t m_awaitedCode = 0;
     CSyncEvent* m_awaitedEvent = nullptr;
@@ -54,11 +54,11 @@ private:
     // so that a sender never writes through a transport Close has freed.
     zan_util::CLock m_deviceLock;
 
-    CSyncEvent m_recvStoppedEvent{true, false};
-    CSyncEvent m_replyEvent{false, false};
-    std::atomic<int> m_receiving{0};
+    CSyncEvent m_recvStoppedEvent { true, false };
+    CSyncEvent m_replyEvent { false, false };
+    std::atomic<int> m_receiving { 0 };
     // The receive loop was started for the attached transport.
     bool m_loopStarted = false;
 };
 
-}  // namespace vy
+} // namespace vy

@@ -14,7 +14,7 @@ int HexDigit(char c)
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 bool ParseHexBytes(const std::string& text, std::vector<uint8_t>& bytes)
 {
@@ -52,4 +52,4 @@ std::string FormatHexBytes(const uint8_t* bytes, size_t count, const std::string
     return text;
 }
 
-}  // namespace vy
+} // namespace vy

@@ -12,4 +12,4 @@ bool ParseHexBytes(const std::string& text, std::vector<uint8_t>& bytes);
 // Lower-case hex digit pairs, joined by `separator`.
 std::string FormatHexBytes(const uint8_t* bytes, size_t count, const std::string& separator = "");
 
-}  // namespace vy
+} // namespace vy

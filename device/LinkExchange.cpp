@@ -24,13 +24,13 @@ void PutLe32(uint8_t* at, uint32_t value)
         at[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-}  // namespace
+} // namespace
 
 int DrawLinkValue()
 {
     static std::mutex mutex;
-    static std::mt19937 generator(static_cast<uint32_t>(
-        std::chrono::system_clock::now().time_since_epoch().count() ^ std::random_device{}()));
+    static std::mt19937 generator(
+        static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count() ^ std::random_device {}()));
     std::lock_guard<std::mutex> guard(mutex);
     // A 15-bit draw scaled into 0 .. 32766, as the card's peers expect.
     const int draw = static_cast<int>(generator() & 0x7FFF);
@@ -74,13 +74,13 @@ void WriteSessionParams(uint8_t* packet, const SScrambleParams& params)
 
 bool ExchangeLinkParameters(ICommDeviceMgmt& manager, SScrambleParams& session)
 {
-    PacketBuffer request{};
-    const int values[4] = {DrawLinkValue(), DrawLinkValue(), DrawLinkValue(), DrawLinkValue()};
+    PacketBuffer request {};
+    const int values[4] = { DrawLinkValue(), DrawLinkValue(), DrawLinkValue(), DrawLinkValue() };
     BuildLinkRequest(request.data(), values);
     const SScrambleParams requestSession = ReadSessionParams(request.data());
     session = requestSession;
 
-    PacketBuffer reply{};
+    PacketBuffer reply {};
     if (!manager.SendAndReceive(request.data(), reply.data(), kLinkExchangeAttempts, kLinkExchangeTimeoutMs))
         return false;
     ScrambleBytes(reply.data(), reply.size(), requestSession, kScrambleCount);
@@ -88,4 +88,4 @@ bool ExchangeLinkParameters(ICommDeviceMgmt& manager, SScrambleParams& session)
     return true;
 }
 
-}  // namespace vy
+} // namespace vy

@@ -17,7 +17,7 @@ constexpr int kLinkExchangeAttempts = 3;
 constexpr int kLinkExchangeTimeoutMs = 500;
 
 // Byte positions of the four random values in the request.
-constexpr int kLinkValueOffsets[4] = {6, 12, 24, 32};
+constexpr int kLinkValueOffsets[4] = { 6, 12, 24, 32 };
 
 // One random value in 0 .. 32766 from the process-wide generator.
 int DrawLinkValue();
@@ -34,4 +34,4 @@ void WriteSessionParams(uint8_t* packet, const SScrambleParams& params);
 // receives the parameters of the request, and on success those of the reply.
 bool ExchangeLinkParameters(ICommDeviceMgmt& manager, SScrambleParams& session);
 
-}  // namespace vy
+} // namespace vy

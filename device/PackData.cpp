@@ -35,4 +35,4 @@ ICommDeviceMgmt* CPackData::Manager() const
     return m_manager;
 }
 
-}  // namespace vy
+} // namespace vy

@@ -41,4 +41,4 @@ private:
     ICommDeviceMgmt* m_manager = nullptr;
 };
 
-}  // namespace vy
+} // namespace vy

@@ -33,4 +33,4 @@ uint8_t CheckByte(const uint8_t* data, size_t length);
 // The table entry for `index` (exposed for tests of the table itself).
 uint8_t CheckByteTable(uint8_t index);
 
-}  // namespace vy
+} // namespace vy

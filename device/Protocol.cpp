@@ -5,7 +5,10 @@
 
 namespace vy {
 
-CProtocol::CProtocol(int packetLength) : m_packetLength(packetLength) {}
+CProtocol::CProtocol(int packetLength)
+    : m_packetLength(packetLength)
+{
+}
 
 bool CProtocol::CheckReply(const uint8_t* reply, uint8_t expectedCode)
 {
@@ -17,7 +20,7 @@ bool CProtocol::CheckReply(const uint8_t* reply, uint8_t expectedCode)
     const uint8_t computed = CheckByte(reply, static_cast<size_t>(length - 1));
     if (reply[length - 1] != computed) {
         VY_LOG("CheckReply error: reply crc 0x%02x != 0x%02x  cmd=0x%02x", reply[length - 1], computed,
-               reply[kPacketCode]);
+            reply[kPacketCode]);
         return false;
     }
     if (reply[kPacketCode] != expectedCode) {
@@ -25,8 +28,8 @@ bool CProtocol::CheckReply(const uint8_t* reply, uint8_t expectedCode)
         return false;
     }
     if (reply[kPacketStatus] != kStatusAccepted) {
-        VY_LOG("CheckReply error: reply falg 0x%02x != 0x%02x  cmd=0x%02x", reply[kPacketStatus], 255,
-               reply[kPacketCode]);
+        VY_LOG(
+            "CheckReply error: reply falg 0x%02x != 0x%02x  cmd=0x%02x", reply[kPacketStatus], 255, reply[kPacketCode]);
         return false;
     }
     return true;
@@ -52,4 +55,4 @@ void CProtocol::Decrypt(uint8_t* packet)
         encrypt->Decrypt(packet);
 }
 
-}  // namespace vy
+} // namespace vy

@@ -32,7 +32,7 @@ private:
     bool LengthUsable(int length) const { return length >= 1 && length <= kPacketBufferSize; }
 
     std::atomic<int> m_packetLength;
-    std::atomic<ICommEncrypt*> m_encrypt{nullptr};
+    std::atomic<ICommEncrypt*> m_encrypt { nullptr };
 };
 
-}  // namespace vy
+} // namespace vy

@@ -10,8 +10,10 @@ namespace {
 class CKeystream {
 public:
     explicit CKeystream(const SScrambleParams& params)
-        : m_e(params.seed ? params.seed : 100), m_modulus(params.modulus ? params.modulus : 20),
-          m_multiplier(params.multiplier), m_increment(params.increment)
+        : m_e(params.seed ? params.seed : 100)
+        , m_modulus(params.modulus ? params.modulus : 20)
+        , m_multiplier(params.multiplier)
+        , m_increment(params.increment)
     {
     }
     uint8_t Next()
@@ -27,7 +29,7 @@ private:
     uint32_t m_increment;
 };
 
-}  // namespace
+} // namespace
 
 void ScrambleKeystream(const SScrambleParams& params, uint8_t* keys, int count)
 {
@@ -48,14 +50,18 @@ void ScrambleBytes(uint8_t* packet, size_t packetSize, const SScrambleParams& pa
 }
 
 CZanEasyEncrypt::CZanEasyEncrypt(uint16_t seed, uint8_t modulus, uint16_t multiplier, uint8_t increment, int count)
-    : m_seed(seed), m_modulus(modulus), m_multiplier(multiplier), m_increment(increment), m_count(count)
+    : m_seed(seed)
+    , m_modulus(modulus)
+    , m_multiplier(multiplier)
+    , m_increment(increment)
+    , m_count(count)
 {
 }
 
 void CZanEasyEncrypt::Encrypt(uint8_t* packet)
 {
     // Packets live in 64-byte buffers; a larger count stops at the buffer's end.
-    ScrambleBytes(packet, kPacketBufferSize, SScrambleParams{m_seed, m_modulus, m_multiplier, m_increment}, m_count);
+    ScrambleBytes(packet, kPacketBufferSize, SScrambleParams { m_seed, m_modulus, m_multiplier, m_increment }, m_count);
 }
 
 void CZanEasyEncrypt::Decrypt(uint8_t* packet)
@@ -63,4 +69,4 @@ void CZanEasyEncrypt::Decrypt(uint8_t* packet)
     Encrypt(packet);
 }
 
-}  // namespace vy
+} // namespace vy

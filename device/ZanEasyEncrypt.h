@@ -45,4 +45,4 @@ private:
     int m_count;
 };
 
-}  // namespace vy
+} // namespace vy

@@ -25,7 +25,7 @@ std::vector<Item> RequestItems(const uint8_t* request, int length)
         return items;
     const int count = std::min<int>(request[4], (length - 7) / 3);
     for (int i = 0; i < count; ++i)
-        items.push_back(Item{request[5 + 3 * i], request[6 + 3 * i], request[7 + 3 * i]});
+        items.push_back(Item { request[5 + 3 * i], request[6 + 3 * i], request[7 + 3 * i] });
     return items;
 }
 
@@ -52,7 +52,7 @@ void HandleWriteParams(SEmuExchange& exchange, SEmuState& state, std::mt19937&)
     const SEmuParamPacket logged = LogParamPacket(exchange, state);
     for (const Item& item : logged.items) {
         if (item[0] < kEmuParamCount)
-            state.params[item[0]] = SEmuParam{true, item[1], item[2]};
+            state.params[item[0]] = SEmuParam { true, item[1], item[2] };
     }
 }
 
@@ -74,7 +74,7 @@ void HandleWriteCustom(SEmuExchange& exchange, SEmuState& state, std::mt19937&)
         SEmuParamStore& store = state.customSlots[static_cast<size_t>(slot - 1)];
         for (const Item& item : state.customSeries) {
             if (item[0] < kEmuParamCount)
-                store[item[0]] = SEmuParam{true, item[1], item[2]};
+                store[item[0]] = SEmuParam { true, item[1], item[2] };
         }
     } else {
         ++state.unassignedCustomWrites;
@@ -132,7 +132,7 @@ void HandleReadCustom(SEmuExchange& exchange, SEmuState& state, std::mt19937&)
 // session's parameters.
 std::array<uint8_t, 64> ClearPacket(const SEmuExchange& exchange, const SEmuState& state)
 {
-    std::array<uint8_t, 64> packet{};
+    std::array<uint8_t, 64> packet {};
     std::memcpy(packet.data(), exchange.request, std::min<size_t>(64, static_cast<size_t>(exchange.requestLength)));
     if (state.effectFileVariant == PacketVariant::kTwoList)
         ScrambleBytes(packet.data(), packet.size(), state.session, kScrambleCount);
@@ -142,7 +142,9 @@ std::array<uint8_t, 64> ClearPacket(const SEmuExchange& exchange, const SEmuStat
 void FinishIfComplete(SEmuState& state)
 {
     SEmuEffectFile& file = state.effectFile;
-    auto all = [](const std::vector<bool>& flags) { return std::all_of(flags.begin(), flags.end(), [](bool f) { return f; }); };
+    auto all = [](const std::vector<bool>& flags) {
+        return std::all_of(flags.begin(), flags.end(), [](bool f) { return f; });
+    };
     if (file.complete || !file.lastBlock || !all(file.receivedA) || !all(file.receivedB) || !all(file.receivedC))
         return;
     file.complete = true;
@@ -157,7 +159,7 @@ void HeaderTwoList(const std::array<uint8_t, 64>& header, SEmuState& state)
     const bool first = markerB == 1 && markerA == 1;
     SEmuEffectFile& file = state.effectFile;
     if (single || first) {
-        file = SEmuEffectFile{};
+        file = SEmuEffectFile {};
         file.variant = PacketVariant::kTwoList;
     }
     file.number = static_cast<uint16_t>(bytes::GetBe16(&header[4]));
@@ -178,12 +180,13 @@ void HeaderTwoList(const std::array<uint8_t, 64>& header, SEmuState& state)
 void HeaderThreeList(const std::array<uint8_t, 64>& header, int length, SEmuState& state)
 {
     SEmuEffectFile& file = state.effectFile;
-    file = SEmuEffectFile{};
+    file = SEmuEffectFile {};
     file.variant = PacketVariant::kThreeList;
     file.number = static_cast<uint16_t>(bytes::GetBe16(&header[4]));
     file.headers.push_back(header);
     // The card's items: 8 bytes in lists A and B, 24 in list C.
-    const uint32_t lengthB = static_cast<uint32_t>(header[8]) << 16 | static_cast<uint32_t>(header[9]) << 8 | header[10];
+    const uint32_t lengthB
+        = static_cast<uint32_t>(header[8]) << 16 | static_cast<uint32_t>(header[9]) << 8 | header[10];
     file.listB.resize(lengthB / 8);
     file.listA.resize(bytes::GetBe16(&header[13]) / 8);
     file.listC.resize(bytes::GetBe16(&header[19]) / 24);
@@ -251,7 +254,8 @@ void HandleEffectFileData(SEmuExchange& exchange, SEmuState& state, std::mt19937
                     if (at >= file.listB.size())
                         break;
                     for (int b = 0; b < 8; ++b)
-                        file.listB[at][static_cast<size_t>(CPackData201::kListBOrder[b])] = packet[4 + 8 * j + static_cast<size_t>(b)];
+                        file.listB[at][static_cast<size_t>(CPackData201::kListBOrder[b])]
+                            = packet[4 + 8 * j + static_cast<size_t>(b)];
                 }
             });
         } else if (code == cmd::kEffectFileListA) {
@@ -332,7 +336,7 @@ void HandleSoundData(SEmuExchange& exchange, SEmuState& state, std::mt19937&)
     }
 }
 
-}  // namespace
+} // namespace
 
 void InstallCommandSet(CEmuDevice& device)
 {
@@ -367,7 +371,7 @@ std::vector<uint8_t> BuildParamReport(const SEmuParamStore& params, const std::v
     packet[4] = static_cast<uint8_t>(count);
     for (size_t i = 0; i < count; ++i) {
         const int n = numbers[i];
-        const SEmuParam param = n >= 0 && n < kEmuParamCount ? params[static_cast<size_t>(n)] : SEmuParam{};
+        const SEmuParam param = n >= 0 && n < kEmuParamCount ? params[static_cast<size_t>(n)] : SEmuParam {};
         packet[5 + 3 * i] = static_cast<uint8_t>(n);
         packet[6 + 3 * i] = param.high;
         packet[7 + 3 * i] = param.low;
@@ -393,4 +397,4 @@ std::vector<uint8_t> BuildLevelReport(const std::vector<uint8_t>& levels, int le
     return packet;
 }
 
-}  // namespace vy::emu
+} // namespace vy::emu

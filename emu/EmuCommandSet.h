@@ -25,4 +25,4 @@ std::vector<uint8_t> BuildParamReport(const SEmuParamStore& params, const std::v
 std::vector<uint8_t> BuildCustomChangedReport(int length);
 std::vector<uint8_t> BuildLevelReport(const std::vector<uint8_t>& levels, int length);
 
-}  // namespace vy::emu
+} // namespace vy::emu

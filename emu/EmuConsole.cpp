@@ -9,17 +9,16 @@
 namespace vy::emu {
 namespace {
 
-constexpr const char* kHelp =
-    "knob N VALUE           turn a knob: parameter N takes VALUE (report 0x9e)\n"
-    "report N...            report the stored values of parameters N...\n"
-    "custom SLOT N=V...     change custom slot SLOT on the card (report 0x9a)\n"
-    "levels RATE [L...]     level reports RATE times a second (0 stops)\n"
-    "refuse-above BYTES     refuse sounds longer than BYTES\n"
-    "version HW FW [TYPE]   device information bytes (23 reads V2.3)\n"
-    "params                 the current parameter values\n"
-    "slot SLOT              the values of custom slot SLOT\n"
-    "sounds                 the sound slots received\n"
-    "effect-file            the last effect file received\n";
+constexpr const char* kHelp = "knob N VALUE           turn a knob: parameter N takes VALUE (report 0x9e)\n"
+                              "report N...            report the stored values of parameters N...\n"
+                              "custom SLOT N=V...     change custom slot SLOT on the card (report 0x9a)\n"
+                              "levels RATE [L...]     level reports RATE times a second (0 stops)\n"
+                              "refuse-above BYTES     refuse sounds longer than BYTES\n"
+                              "version HW FW [TYPE]   device information bytes (23 reads V2.3)\n"
+                              "params                 the current parameter values\n"
+                              "slot SLOT              the values of custom slot SLOT\n"
+                              "sounds                 the sound slots received\n"
+                              "effect-file            the last effect file received\n";
 
 bool ReadInt(std::istringstream& in, long& value)
 {
@@ -42,7 +41,7 @@ std::string Values(const SEmuParamStore& store)
     return text.empty() ? "(none)\n" : text;
 }
 
-}  // namespace
+} // namespace
 
 std::string RunConsoleCommand(CEmuServer& server, const std::string& line)
 {
@@ -132,9 +131,9 @@ std::string RunConsoleCommand(CEmuServer& server, const std::string& line)
         return server.WithState([](SEmuState& state) {
             std::string text;
             for (const auto& [slot, sound] : state.sounds) {
-                text += "slot " + std::to_string(slot) + ": " + std::to_string(sound.length) + " bytes, " +
-                        std::to_string(sound.receivedCount) + "/" + std::to_string(sound.packets) + " packets" +
-                        (sound.complete ? ", complete\n" : "\n");
+                text += "slot " + std::to_string(slot) + ": " + std::to_string(sound.length) + " bytes, "
+                    + std::to_string(sound.receivedCount) + "/" + std::to_string(sound.packets) + " packets"
+                    + (sound.complete ? ", complete\n" : "\n");
             }
             return text.empty() ? std::string("(none)\n") : text;
         });
@@ -144,12 +143,12 @@ std::string RunConsoleCommand(CEmuServer& server, const std::string& line)
             const SEmuEffectFile& file = state.lastEffectFile;
             if (!file.complete)
                 return std::string("(none)\n");
-            return "number " + std::to_string(file.number) + ": " + std::to_string(file.headers.size()) +
-                   " block(s), list A " + std::to_string(file.listA.size()) + ", list B " +
-                   std::to_string(file.listB.size()) + ", list C " + std::to_string(file.listC.size()) + " items\n";
+            return "number " + std::to_string(file.number) + ": " + std::to_string(file.headers.size())
+                + " block(s), list A " + std::to_string(file.listA.size()) + ", list B "
+                + std::to_string(file.listB.size()) + ", list C " + std::to_string(file.listC.size()) + " items\n";
         });
     }
     return "unknown command '" + command + "' (help lists them)\n";
 }
 
-}  // namespace vy::emu
+} // namespace vy::emu

@@ -19,4 +19,4 @@ class CEmuServer;
 //   help
 std::string RunConsoleCommand(CEmuServer& server, const std::string& line);
 
-}  // namespace vy::emu
+} // namespace vy::emu

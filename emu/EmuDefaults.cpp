@@ -14,7 +14,7 @@ SEmuParam Encoded(const ParamDef& def, int32_t value)
     return param;
 }
 
-}  // namespace
+} // namespace
 
 void LoadProductDefaults(SEmuState& state, const CDefinitions& defs, const EffectRecord& current)
 {
@@ -24,7 +24,7 @@ void LoadProductDefaults(SEmuState& state, const CDefinitions& defs, const Effec
         state.params[i] = Encoded(params[i], current.values[i]);
     state.effectNumberParam = defs.EffectNumberParam();
     const int slots = defs.DeviceCustomEffectCount();
-    state.customSlots.assign(static_cast<size_t>(slots > 0 ? slots : 0), SEmuParamStore{});
+    state.customSlots.assign(static_cast<size_t>(slots > 0 ? slots : 0), SEmuParamStore {});
     for (int s = 0; s < slots; ++s) {
         const size_t index = static_cast<size_t>(defs.DefaultEffectCount() + s);
         if (index >= defs.Effects().size())
@@ -34,4 +34,4 @@ void LoadProductDefaults(SEmuState& state, const CDefinitions& defs, const Effec
     }
 }
 
-}  // namespace vy::emu
+} // namespace vy::emu

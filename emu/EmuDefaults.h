@@ -5,7 +5,7 @@
 namespace vy {
 class CDefinitions;
 struct EffectRecord;
-}
+} // namespace vy
 
 namespace vy::emu {
 
@@ -14,4 +14,4 @@ namespace vy::emu {
 // slots of the effect list with their values, and the effect-number parameter.
 void LoadProductDefaults(SEmuState& state, const CDefinitions& defs, const EffectRecord& current);
 
-}  // namespace vy::emu
+} // namespace vy::emu

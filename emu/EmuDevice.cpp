@@ -35,16 +35,18 @@ void HandleControl(SEmuExchange& exchange, SEmuState& state, std::mt19937&)
     state.controlled = exchange.request[kPacketPayload] == 1;
 }
 
-}  // namespace
+} // namespace
 
-CEmuDevice::CEmuDevice(const SEmuConfig& config) : m_config(config), m_random(config.seed ^ 0x9E3779B9u)
+CEmuDevice::CEmuDevice(const SEmuConfig& config)
+    : m_config(config)
+    , m_random(config.seed ^ 0x9E3779B9u)
 {
     m_config.inputReportLength = std::clamp(m_config.inputReportLength, 1, 256);
     m_config.outputReportLength = std::clamp(m_config.outputReportLength, 1, 256);
     // A card with the PX40's ids takes the PX40's effect files.
     m_state.effectFileVariant = m_config.vendorId == kPx40VendorId && m_config.productId == kPx40ProductId
-                                    ? PacketVariant::kTwoList
-                                    : PacketVariant::kThreeList;
+        ? PacketVariant::kTwoList
+        : PacketVariant::kThreeList;
     InstallBuiltins();
 }
 
@@ -93,4 +95,4 @@ void CEmuDevice::Process(SEmuExchange& exchange)
         handler(exchange, m_state, m_random);
 }
 
-}  // namespace vy::emu
+} // namespace vy::emu

@@ -18,9 +18,9 @@ namespace vy::emu {
 // reports to send after it. The emulator seals every packet it sends.
 struct SEmuExchange {
     const uint8_t* request = nullptr;
-    int requestLength = 0;  // the packet length L of the host
-    int replyLength = 0;    // the card's reply and report length
-    std::array<uint8_t, 256> reply{};
+    int requestLength = 0; // the packet length L of the host
+    int replyLength = 0; // the card's reply and report length
+    std::array<uint8_t, 256> reply {};
     bool sendReply = true;
     std::vector<std::vector<uint8_t>> followUps;
 };
@@ -62,4 +62,4 @@ private:
     std::mt19937 m_random;
 };
 
-}  // namespace vy::emu
+} // namespace vy::emu

@@ -4,7 +4,9 @@
 
 namespace vy::emu {
 
-CEmuLevelReporter::CEmuLevelReporter(std::function<void()> tick) : CThreadObject("px40-emu-levels"), m_tick(std::move(tick))
+CEmuLevelReporter::CEmuLevelReporter(std::function<void()> tick)
+    : CThreadObject("px40-emu-levels")
+    , m_tick(std::move(tick))
 {
 }
 
@@ -28,4 +30,4 @@ int CEmuLevelReporter::Run()
     return 0;
 }
 
-}  // namespace vy::emu
+} // namespace vy::emu

@@ -23,4 +23,4 @@ private:
     int m_intervalMs = 1000;
 };
 
-}  // namespace vy::emu
+} // namespace vy::emu

@@ -10,8 +10,8 @@
 #include <chrono>
 #include <cstring>
 #include <poll.h>
-#include <sys/prctl.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -27,14 +27,13 @@ constexpr size_t kMaxIncoming = 512;
 // and not anything from 0 to 2.
 int64_t NowUs()
 {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
 bool FillAddress(const std::string& path, sockaddr_un& address)
 {
-    address = sockaddr_un{};
+    address = sockaddr_un {};
     address.sun_family = AF_UNIX;
     if (path.empty() || path.size() >= sizeof address.sun_path)
         return false;
@@ -56,11 +55,14 @@ bool SocketIsLive(const std::string& path)
     return live;
 }
 
-}  // namespace
+} // namespace
 
 CEmuServer::CEmuServer(const SEmuConfig& config)
-    : CThreadObject("px40-emu"), m_config(config), m_device(config), m_faults(config.faults),
-      m_faultRandom(config.seed)
+    : CThreadObject("px40-emu")
+    , m_config(config)
+    , m_device(config)
+    , m_faults(config.faults)
+    , m_faultRandom(config.seed)
 {
     // The device clamps the lengths; keep the same figures everywhere.
     m_config = m_device.Config();
@@ -80,7 +82,7 @@ bool CEmuServer::Start(const std::string& socketPath)
         VY_LOG("socket path too long or empty: %s", socketPath.c_str());
         return false;
     }
-    struct stat info {};
+    struct stat info { };
     if (::lstat(socketPath.c_str(), &info) == 0) {
         if (!S_ISSOCK(info.st_mode)) {
             VY_LOG("%s exists and is not a socket", socketPath.c_str());
@@ -95,7 +97,11 @@ bool CEmuServer::Start(const std::string& socketPath)
 
     // Bind under a temporary name and rename into place once listening, so
     // that whoever sees the file appear can connect at once.
-    const std::string temporary = socketPath + ".part" + std::to_string(::getpid());
+    // The temporary name starts with '.', which enumeration passes over.
+    const size_t slash = socketPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : socketPath.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? socketPath : socketPath.substr(slash + 1);
+    const std::string temporary = folder + "." + name + ".part" + std::to_string(::getpid());
     sockaddr_un temporaryAddress;
     if (!FillAddress(temporary, temporaryAddress)) {
         VY_LOG("socket path too long: %s", socketPath.c_str());
@@ -107,8 +113,8 @@ bool CEmuServer::Start(const std::string& socketPath)
         return false;
     }
     ::unlink(temporary.c_str());
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&temporaryAddress), sizeof temporaryAddress) < 0 ||
-        ::listen(fd, 16) < 0 || ::rename(temporary.c_str(), socketPath.c_str()) < 0) {
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&temporaryAddress), sizeof temporaryAddress) < 0
+        || ::listen(fd, 16) < 0 || ::rename(temporary.c_str(), socketPath.c_str()) < 0) {
         VY_LOG("cannot listen on %s: %s", socketPath.c_str(), std::strerror(errno));
         ::unlink(temporary.c_str());
         ::close(fd);
@@ -146,7 +152,7 @@ void CEmuServer::Stop()
     }
     if (!m_socketPath.empty()) {
         // Remove the file only if it is still ours.
-        struct stat info {};
+        struct stat info { };
         if (::lstat(m_socketPath.c_str(), &info) == 0 && info.st_ino == m_socketInode)
             ::unlink(m_socketPath.c_str());
         m_socketPath.clear();
@@ -198,7 +204,7 @@ void CEmuServer::InjectFault(EEmuFault fault, int count, int code)
 {
     std::lock_guard<std::mutex> guard(m_mutex);
     for (int i = 0; i < count; ++i)
-        m_scripted.push_back(SScripted{fault, code});
+        m_scripted.push_back(SScripted { fault, code });
 }
 
 void CEmuServer::SetStopAnswering(bool stop)
@@ -216,8 +222,8 @@ void CEmuServer::DisconnectAll()
     m_disconnectRequested = true;
     Wake();
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait_for(lock, std::chrono::milliseconds(kStopTimeoutMs),
-                       [this] { return !m_disconnectRequested.load(); });
+    m_changed.wait_for(
+        lock, std::chrono::milliseconds(kStopTimeoutMs), [this] { return !m_disconnectRequested.load(); });
 }
 
 int CEmuServer::Push(const uint8_t* packet, int length, bool seal)
@@ -250,8 +256,8 @@ int CEmuServer::ConnectionCount() const
 bool CEmuServer::WaitForConnections(int count, int timeoutMs)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&] { return static_cast<int>(m_connections.size()) >= count; });
+    return m_changed.wait_for(
+        lock, std::chrono::milliseconds(timeoutMs), [&] { return static_cast<int>(m_connections.size()) >= count; });
 }
 
 uint64_t CEmuServer::OverflowCount() const
@@ -290,17 +296,17 @@ int CEmuServer::Run()
     while (!m_stopping) {
         entries.clear();
         ids.clear();
-        entries.push_back({m_listenFd, POLLIN, 0});
-        entries.push_back({m_wakeFd, POLLIN, 0});
+        entries.push_back({ m_listenFd, POLLIN, 0 });
+        entries.push_back({ m_wakeFd, POLLIN, 0 });
         {
             std::lock_guard<std::mutex> guard(m_mutex);
             for (const auto& entry : m_connections) {
-                entries.push_back({entry.second, POLLIN, 0});
+                entries.push_back({ entry.second, POLLIN, 0 });
                 ids.push_back(entry.first);
             }
         }
         const int64_t waitUs = NextTimeoutUs();
-        timespec timeout{static_cast<time_t>(waitUs / 1000000), static_cast<long>(waitUs % 1000000) * 1000};
+        timespec timeout { static_cast<time_t>(waitUs / 1000000), static_cast<long>(waitUs % 1000000) * 1000 };
         const int ready = ::ppoll(entries.data(), entries.size(), waitUs < 0 ? nullptr : &timeout, nullptr);
         if (ready < 0 && errno != EINTR) {
             VY_LOG("poll: %s", std::strerror(errno));
@@ -377,8 +383,8 @@ void CEmuServer::HandleReport(uint64_t connection, const uint8_t* data, size_t s
         const double rejectDraw = unit(m_faultRandom);
         const double corruptDraw = unit(m_faultRandom);
         const int jitter = m_faults.latencyJitterMs > 0
-                               ? std::uniform_int_distribution<int>(0, m_faults.latencyJitterMs)(m_faultRandom)
-                               : 0;
+            ? std::uniform_int_distribution<int>(0, m_faults.latencyJitterMs)(m_faultRandom)
+            : 0;
 
         bool scriptedDrop = false, scriptedReject = false, scriptedCorrupt = false;
         for (auto it = m_scripted.begin(); it != m_scripted.end(); ++it) {
@@ -435,8 +441,8 @@ void CEmuServer::SendDue()
             const SOutgoing& outgoing = m_outgoing.top();
             auto found = m_connections.find(outgoing.connection);
             if (found != m_connections.end()) {
-                const ssize_t sent = ::send(found->second, outgoing.report.data(), outgoing.report.size(),
-                                            MSG_DONTWAIT | MSG_NOSIGNAL);
+                const ssize_t sent = ::send(
+                    found->second, outgoing.report.data(), outgoing.report.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
                 if (sent == static_cast<ssize_t>(outgoing.report.size())) {
                     if (m_trace)
                         m_trace('<', outgoing.report.data() + 1, static_cast<int>(outgoing.report.size() - 1));
@@ -477,4 +483,4 @@ void CEmuServer::CloseAllConnections()
     m_changed.notify_all();
 }
 
-}  // namespace vy::emu
+} // namespace vy::emu

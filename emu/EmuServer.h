@@ -50,8 +50,7 @@ public:
     void SetTraceHook(TraceHook hook);
 
     // Runs `f` on the card's state under the lock.
-    template <class F>
-    auto WithState(F&& f)
+    template <class F> auto WithState(F&& f)
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         return f(m_device.State());
@@ -90,10 +89,10 @@ public:
 
 private:
     struct SOutgoing {
-        int64_t due;  // steady clock, microseconds
+        int64_t due; // steady clock, microseconds
         uint64_t sequence;
         uint64_t connection;
-        std::vector<uint8_t> report;  // report id first
+        std::vector<uint8_t> report; // report id first
         bool operator>(const SOutgoing& other) const
         {
             return due != other.due ? due > other.due : sequence > other.sequence;
@@ -121,8 +120,8 @@ private:
     ino_t m_socketInode = 0;
     int m_listenFd = -1;
     int m_wakeFd = -1;
-    std::atomic<bool> m_stopping{false};
-    std::atomic<bool> m_disconnectRequested{false};
+    std::atomic<bool> m_stopping { false };
+    std::atomic<bool> m_disconnectRequested { false };
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -138,10 +137,10 @@ private:
     uint64_t m_nextSequence = 0;
     uint64_t m_overflows = 0;
 
-    std::mutex m_levelMutex;  // serialises SetLevelReports and Stop
+    std::mutex m_levelMutex; // serialises SetLevelReports and Stop
     std::unique_ptr<CEmuLevelReporter> m_levelReporter;
     std::vector<uint8_t> m_levels;
     uint32_t m_levelTicks = 0;
 };
 
-}  // namespace vy::emu
+} // namespace vy::emu

@@ -16,7 +16,7 @@ bool CEmuServer::TurnKnob(int param, int32_t value)
         std::lock_guard<std::mutex> guard(m_mutex);
         SEmuParam& stored = m_device.State().params[static_cast<size_t>(param)];
         stored = StoreValue(stored, value);
-        report = BuildParamReport(m_device.State().params, {param}, m_device.ReplyLength());
+        report = BuildParamReport(m_device.State().params, { param }, m_device.ReplyLength());
     }
     Push(report.data(), m_device.ReplyLength());
     return true;
@@ -77,7 +77,7 @@ void CEmuServer::PushLevels()
         if (levels.empty()) {
             // Two meters swinging slowly, the second behind the first.
             const double t = m_levelTicks * 0.15;
-            levels = {static_cast<uint8_t>(50 + 45 * std::sin(t)), static_cast<uint8_t>(50 + 45 * std::sin(t - 0.8))};
+            levels = { static_cast<uint8_t>(50 + 45 * std::sin(t)), static_cast<uint8_t>(50 + 45 * std::sin(t - 0.8)) };
         }
         ++m_levelTicks;
     }
@@ -85,4 +85,4 @@ void CEmuServer::PushLevels()
     Push(report.data(), m_device.ReplyLength());
 }
 
-}  // namespace vy::emu
+} // namespace vy::emu

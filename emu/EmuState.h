@@ -58,9 +58,9 @@ struct SEmuEffectFile {
 
 // A sound as the card received it in one of its slots.
 struct SEmuSound {
-    uint32_t length = 0;   // bytes announced by the header
-    uint32_t packets = 0;  // data packets announced
-    std::vector<uint8_t> data;  // packets * chunk bytes, trimmed to length when complete
+    uint32_t length = 0; // bytes announced by the header
+    uint32_t packets = 0; // data packets announced
+    std::vector<uint8_t> data; // packets * chunk bytes, trimmed to length when complete
     std::vector<bool> received;
     uint32_t receivedCount = 0;
     bool complete = false;
@@ -77,7 +77,7 @@ struct SEmuState {
     bool controlled = false;
 
     uint64_t requests = 0;
-    std::array<uint64_t, 256> requestsByCode{};
+    std::array<uint64_t, 256> requestsByCode {};
     // Request codes in arrival order (the first kMaxLoggedCodes).
     std::vector<uint8_t> requestLog;
     static constexpr size_t kMaxLoggedCodes = 100000;
@@ -91,7 +91,7 @@ struct SEmuState {
     uint8_t deviceType = 1;
 
     // Current parameter values (0x94 writes, 0x9C reads, knob turns).
-    SEmuParamStore params{};
+    SEmuParamStore params {};
     // Every packet of the 0x94 and 0x96 series received, in order.
     std::vector<SEmuParamPacket> paramPackets;
 
@@ -115,8 +115,8 @@ struct SEmuState {
     // Sound slots: a header announcing more bytes than this is refused.
     uint32_t soundMaxLength = 0xFFFFFF;
     std::map<int, SEmuSound> sounds;
-    int soundSlot = -1;  // the slot of the transfer under way
+    int soundSlot = -1; // the slot of the transfer under way
     uint64_t soundsRefused = 0;
 };
 
-}  // namespace vy::emu
+} // namespace vy::emu

@@ -12,26 +12,26 @@ struct SNamedCode {
 
 // Requests; a reply is named after its request.
 constexpr SNamedCode kRequests[] = {
-    {0x0E, "link parameter exchange"},
-    {0x90, "connect / keep-alive / release"},
-    {0x92, "device information"},
-    {0x94, "write parameter values"},
-    {0x96, "write custom effect values"},
-    {0x98, "read custom effect"},
-    {0x9C, "read current parameter values"},
-    {0xB0, "sound transfer header"},
-    {0xB2, "sound transfer data"},
-    {0x02, "effect-file block header"},
-    {0x04, "effect-file data"},
-    {0x06, "effect-file data"},
-    {0x16, "effect-file data"},
+    { 0x0E, "link parameter exchange" },
+    { 0x90, "connect / keep-alive / release" },
+    { 0x92, "device information" },
+    { 0x94, "write parameter values" },
+    { 0x96, "write custom effect values" },
+    { 0x98, "read custom effect" },
+    { 0x9C, "read current parameter values" },
+    { 0xB0, "sound transfer header" },
+    { 0xB2, "sound transfer data" },
+    { 0x02, "effect-file block header" },
+    { 0x04, "effect-file data" },
+    { 0x06, "effect-file data" },
+    { 0x16, "effect-file data" },
 };
 
 // Reports the card sends on its own.
 constexpr SNamedCode kReports[] = {
-    {0x1F, "level meters"},
-    {0x9A, "custom effects changed"},
-    {0x9E, "parameters changed on the device"},
+    { 0x1F, "level meters" },
+    { 0x9A, "custom effects changed" },
+    { 0x9E, "parameters changed on the device" },
 };
 
 int HexDigit(char c)
@@ -45,7 +45,7 @@ int HexDigit(char c)
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 std::string CommandName(uint8_t code)
 {
@@ -100,4 +100,4 @@ bool ParseTraceLine(const std::string& line, char& direction, std::vector<uint8_
     return !packet.empty();
 }
 
-}  // namespace vy::emu
+} // namespace vy::emu

@@ -17,4 +17,4 @@ std::string FormatTraceLine(char direction, const uint8_t* packet, int length);
 // Reads a line back (the name is ignored). False for anything else.
 bool ParseTraceLine(const std::string& line, char& direction, std::vector<uint8_t>& packet);
 
-}  // namespace vy::emu
+} // namespace vy::emu

@@ -45,8 +45,8 @@ inline uint32_t GetLe24(const uint8_t* at)
 }
 inline uint32_t GetLe32(const uint8_t* at)
 {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-           static_cast<uint32_t>(at[3]) << 24;
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16
+        | static_cast<uint32_t>(at[3]) << 24;
 }
 
 constexpr uint32_t CeilDiv(uint32_t value, uint32_t divisor)
@@ -54,4 +54,4 @@ constexpr uint32_t CeilDiv(uint32_t value, uint32_t divisor)
     return divisor == 0 ? 0 : (value + divisor - 1) / divisor;
 }
 
-}  // namespace vy::bytes
+} // namespace vy::bytes

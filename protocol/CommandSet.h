@@ -30,15 +30,15 @@ struct SRetry {
     int timeoutMs;
 };
 
-constexpr SRetry kControlRetry{3, 3000};       // take control and release
-constexpr SRetry kHeartbeatRetry{5, 3000};     // keep-alive
-constexpr SRetry kDeviceInfoRetry{3, 300};
-constexpr SRetry kWriteParamsRetry{3, 500};    // per packet, 0x94 and 0x96
-constexpr SRetry kReadCustomRetry{3, 500};     // per packet
-constexpr SRetry kReadParamsRetry{4, 500};     // per packet
-constexpr SRetry kSoundHeaderRetry{3, 15000};
-constexpr SRetry kSoundDataRetry{3, 1000};     // per packet
-constexpr SRetry kEffectFileRetry{3, 500};     // per packet, header and data
+constexpr SRetry kControlRetry { 3, 3000 }; // take control and release
+constexpr SRetry kHeartbeatRetry { 5, 3000 }; // keep-alive
+constexpr SRetry kDeviceInfoRetry { 3, 300 };
+constexpr SRetry kWriteParamsRetry { 3, 500 }; // per packet, 0x94 and 0x96
+constexpr SRetry kReadCustomRetry { 3, 500 }; // per packet
+constexpr SRetry kReadParamsRetry { 4, 500 }; // per packet
+constexpr SRetry kSoundHeaderRetry { 3, 15000 };
+constexpr SRetry kSoundDataRetry { 3, 1000 }; // per packet
+constexpr SRetry kEffectFileRetry { 3, 500 }; // per packet, header and data
 
 // A device custom effect series that takes longer than this is given up.
 constexpr int kCustomEffectSeriesLimitMs = 4000;
@@ -47,4 +47,4 @@ constexpr int kCustomEffectSeriesLimitMs = 4000;
 constexpr uint8_t kTakeControl = 1;
 constexpr uint8_t kRelease = 0;
 
-}  // namespace vy::cmd
+} // namespace vy::cmd

@@ -14,7 +14,7 @@ namespace {
 constexpr int kItemStrideAB = 8;
 constexpr int kItemStrideC = 24;
 
-}  // namespace
+} // namespace
 
 void CPackData201::Clear()
 {
@@ -48,25 +48,25 @@ bool CPackData201::LoadFile(const std::string& path)
         VY_LOG("effect file %s has version %u, not %u", path.c_str(), version, kVersion);
         return false;
     }
-    SList* lists[3] = {&m_listA, &m_listB, &m_listC};
+    SList* lists[3] = { &m_listA, &m_listB, &m_listC };
     uint64_t offset = kHeaderBytes;
     for (int i = 0; i < 3; ++i) {
         lists[i]->itemSize = bytes::GetLe32(&data[16 + 4 * static_cast<size_t>(i)]);
         const uint64_t length = bytes::GetLe32(&data[28 + 4 * static_cast<size_t>(i)]);
         if (offset + length > data.size()) {
             VY_LOG("effect file %s: list %c needs %llu bytes past the end", path.c_str(), 'A' + i,
-                   static_cast<unsigned long long>(offset + length - data.size()));
+                static_cast<unsigned long long>(offset + length - data.size()));
             Clear();
             return false;
         }
         lists[i]->data.assign(data.begin() + static_cast<std::ptrdiff_t>(offset),
-                              data.begin() + static_cast<std::ptrdiff_t>(offset + length));
+            data.begin() + static_cast<std::ptrdiff_t>(offset + length));
         offset += length;
     }
     // Smaller items would be read past their end and packed past the packet.
     if (m_listA.itemSize < kMinItemSizeAB || m_listB.itemSize < kMinItemSizeAB || m_listC.itemSize < kMinItemSizeC) {
         VY_LOG("effect file %s: item sizes %u, %u, %u (at least %u, %u, %u)", path.c_str(), m_listA.itemSize,
-               m_listB.itemSize, m_listC.itemSize, kMinItemSizeAB, kMinItemSizeAB, kMinItemSizeC);
+            m_listB.itemSize, m_listC.itemSize, kMinItemSizeAB, kMinItemSizeAB, kMinItemSizeC);
         Clear();
         return false;
     }
@@ -88,7 +88,7 @@ bool CPackData201::BuildPackets(uint16_t number, std::vector<PacketBuffer>& pack
     const uint32_t perA = room / kItemStrideAB;
     if (perB == 0 || perC == 0) {
         VY_LOG("effect file items of %u and %u bytes do not fit a packet of %d bytes", m_listB.itemSize,
-               m_listC.itemSize, PacketLength());
+            m_listC.itemSize, PacketLength());
         return false;
     }
     const uint32_t packetsB = bytes::CeilDiv(countB, perB);
@@ -98,13 +98,13 @@ bool CPackData201::BuildPackets(uint16_t number, std::vector<PacketBuffer>& pack
     const uint32_t headerPacketsA = bytes::CeilDiv(countA, perB);
     const uint64_t bytesA = static_cast<uint64_t>(m_listA.itemSize) * countA;
     const uint64_t bytesC = static_cast<uint64_t>(m_listC.itemSize) * countC;
-    if (packetsB > 0xFFFF || packetsA > 0xFFFF || packetsC > 0xFFFF || headerPacketsA > 0xFFFF ||
-        m_listB.data.size() > 0xFFFFFF || bytesA > 0xFFFF || bytesC > 0xFFFF) {
+    if (packetsB > 0xFFFF || packetsA > 0xFFFF || packetsC > 0xFFFF || headerPacketsA > 0xFFFF
+        || m_listB.data.size() > 0xFFFFFF || bytesA > 0xFFFF || bytesC > 0xFFFF) {
         VY_LOG("effect file too large for the block header (%u, %u, %u items)", countA, countB, countC);
         return false;
     }
 
-    PacketBuffer header{};
+    PacketBuffer header {};
     header[kPacketCode] = cmd::kEffectFileHeader;
     bytes::PutBe16(&header[4], number);
     bytes::PutBe16(&header[6], packetsB);
@@ -118,7 +118,7 @@ bool CPackData201::BuildPackets(uint16_t number, std::vector<PacketBuffer>& pack
     packets.push_back(header);
 
     for (uint32_t p = 0; p < packetsB; ++p) {
-        PacketBuffer packet{};
+        PacketBuffer packet {};
         packet[kPacketCode] = cmd::kEffectFileListB;
         bytes::PutBe16(&packet[1], p);
         for (uint32_t j = 0; j < perB && p * perB + j < countB; ++j) {
@@ -129,7 +129,7 @@ bool CPackData201::BuildPackets(uint16_t number, std::vector<PacketBuffer>& pack
         packets.push_back(packet);
     }
     for (uint32_t p = 0; p < packetsA; ++p) {
-        PacketBuffer packet{};
+        PacketBuffer packet {};
         packet[kPacketCode] = cmd::kEffectFileListA;
         bytes::PutBe16(&packet[1], p);
         for (uint32_t j = 0; j < perA && p * perA + j < countA; ++j) {
@@ -143,7 +143,7 @@ bool CPackData201::BuildPackets(uint16_t number, std::vector<PacketBuffer>& pack
     }
     uint32_t sentC = 0;
     for (uint32_t p = 0; p < packetsC; ++p) {
-        PacketBuffer packet{};
+        PacketBuffer packet {};
         packet[kPacketCode] = cmd::kEffectFileListC;
         bytes::PutBe16(&packet[1], p);
         for (uint32_t j = 0; j < perC && sentC < countC; ++j, ++sentC)
@@ -155,4 +155,4 @@ bool CPackData201::BuildPackets(uint16_t number, std::vector<PacketBuffer>& pack
     return true;
 }
 
-}  // namespace vy
+} // namespace vy

@@ -40,7 +40,7 @@ public:
     const SList& ListC() const { return m_listC; }
 
     // Where an item's source bytes go in a packet of list B (s0 s1 s2 s7 s5 s6 s3 s4).
-    static constexpr int kListBOrder[8] = {0, 1, 2, 7, 5, 6, 3, 4};
+    static constexpr int kListBOrder[8] = { 0, 1, 2, 7, 5, 6, 3, 4 };
 
 private:
     void Clear();
@@ -50,4 +50,4 @@ private:
     SList m_listC;
 };
 
-}  // namespace vy
+} // namespace vy

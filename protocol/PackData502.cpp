@@ -23,11 +23,11 @@ uint8_t Marker(uint32_t block, uint32_t blocks, uint32_t remaining)
 }
 
 void AppendRecords(uint8_t code, const std::vector<CPackData502::Record>& list, size_t first, uint32_t count,
-                   const SScrambleParams& params, std::vector<PacketBuffer>& packets)
+    const SScrambleParams& params, std::vector<PacketBuffer>& packets)
 {
     const uint32_t packetCount = bytes::CeilDiv(count, CPackData502::kRecordsPerPacket);
     for (uint32_t p = 0; p < packetCount; ++p) {
-        PacketBuffer packet{};
+        PacketBuffer packet {};
         packet[kPacketCode] = code;
         bytes::PutBe16(&packet[1], p);
         const uint32_t begin = p * CPackData502::kRecordsPerPacket;
@@ -39,7 +39,7 @@ void AppendRecords(uint8_t code, const std::vector<CPackData502::Record>& list, 
     }
 }
 
-}  // namespace
+} // namespace
 
 bool CPackData502::LoadFile(const std::string& path)
 {
@@ -65,7 +65,7 @@ bool CPackData502::LoadFile(const std::string& path)
     const uint64_t countB = bytes::GetLe32(&data[4]) / 8;
     if (8 + 8 * countA + 8 * countB != read) {
         VY_LOG("effect file %s: %zu bytes read, the header announces %llu", path.c_str(), read,
-               static_cast<unsigned long long>(8 + 8 * countA + 8 * countB));
+            static_cast<unsigned long long>(8 + 8 * countA + 8 * countB));
         return false;
     }
     auto fill = [&](std::vector<Record>& list, uint64_t count, size_t offset) {
@@ -85,8 +85,7 @@ bool CPackData502::BuildPackets(uint16_t number, std::vector<PacketBuffer>& pack
     const SScrambleParams params = LinkParams();
     const auto countA = static_cast<uint32_t>(m_listA.size());
     const auto countB = static_cast<uint32_t>(m_listB.size());
-    const uint32_t blocks =
-        std::max(bytes::CeilDiv(countB, kBlockRecordsB), bytes::CeilDiv(countA, kBlockRecordsA));
+    const uint32_t blocks = std::max(bytes::CeilDiv(countB, kBlockRecordsB), bytes::CeilDiv(countA, kBlockRecordsA));
     size_t sentA = 0, sentB = 0;
     for (uint32_t k = 0; k < blocks; ++k) {
         const auto restA = static_cast<uint32_t>(countA - sentA);
@@ -94,7 +93,7 @@ bool CPackData502::BuildPackets(uint16_t number, std::vector<PacketBuffer>& pack
         const uint32_t h = std::min(restA, kBlockRecordsA);
         const uint32_t l = std::min(restB, kBlockRecordsB);
 
-        PacketBuffer header{};
+        PacketBuffer header {};
         header[kPacketCode] = cmd::kEffectFileHeader;
         bytes::PutBe16(&header[4], number);
         bytes::PutBe16(&header[6], bytes::CeilDiv(l, kRecordsPerPacket));
@@ -114,4 +113,4 @@ bool CPackData502::BuildPackets(uint16_t number, std::vector<PacketBuffer>& pack
     return true;
 }
 
-}  // namespace vy
+} // namespace vy

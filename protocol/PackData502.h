@@ -22,7 +22,7 @@ public:
     static constexpr uint32_t kRecordsPerPacket = 4;
 
     // Block markers of the header (bytes 15 and 16).
-    static constexpr uint8_t kMarkerOnly = 0;   // a single block, or nothing of that list left
+    static constexpr uint8_t kMarkerOnly = 0; // a single block, or nothing of that list left
     static constexpr uint8_t kMarkerFirst = 1;
     static constexpr uint8_t kMarkerMiddle = 2;
     static constexpr uint8_t kMarkerLast = 3;
@@ -41,4 +41,4 @@ private:
     std::vector<Record> m_listB;
 };
 
-}  // namespace vy
+} // namespace vy

@@ -27,8 +27,8 @@ bool CPackDataVariant::PacketLengthUsable() const
 {
     const int length = PacketLength();
     if (length < kMinPacketLength || length > kPacketBufferSize) {
-        VY_LOG("packet length %d cannot hold effect-file packets (%d to %d)", length, kMinPacketLength,
-               kPacketBufferSize);
+        VY_LOG(
+            "packet length %d cannot hold effect-file packets (%d to %d)", length, kMinPacketLength, kPacketBufferSize);
         return false;
     }
     return true;
@@ -41,4 +41,4 @@ std::unique_ptr<CPackDataVariant> CreatePackData(std::string_view model)
     return std::make_unique<CPackData201>();
 }
 
-}  // namespace vy
+} // namespace vy

@@ -35,7 +35,7 @@ protected:
     bool PacketLengthUsable() const;
 
 private:
-    std::atomic<int> m_packetLength{kMinPacketLength};
+    std::atomic<int> m_packetLength { kMinPacketLength };
     mutable std::mutex m_linkMutex;
     std::optional<SScrambleParams> m_linkOverride;
 };
@@ -44,4 +44,4 @@ private:
 // three-list builder for any other model.
 std::unique_ptr<CPackDataVariant> CreatePackData(std::string_view model);
 
-}  // namespace vy
+} // namespace vy

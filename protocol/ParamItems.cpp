@@ -34,7 +34,7 @@ std::vector<SParamItem> ReadItemList(const uint8_t* packet, int packetLength, EI
     items.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const uint8_t* item = packet + kItemsOffset + kItemSize * i;
-        items.push_back(SParamItem{item[0], DecodeItemValue(encoding, item[1], item[2])});
+        items.push_back(SParamItem { item[0], DecodeItemValue(encoding, item[1], item[2]) });
     }
     return items;
 }
@@ -69,4 +69,4 @@ std::string DeviceTypeName(uint8_t type)
     }
 }
 
-}  // namespace vy
+} // namespace vy

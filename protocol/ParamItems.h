@@ -15,9 +15,9 @@ constexpr int kItemSize = 3;
 
 // The three ways the card's replies and reports carry a value.
 enum class EItemEncoding {
-    kCustomEffectReply,  // 0x99: 13 bits
-    kParamsReply,        // 0x9D: 13 bits, except a high byte of exactly 1 means the low byte alone
-    kParamReport,        // 0x9E: 12 bits
+    kCustomEffectReply, // 0x99: 13 bits
+    kParamsReply, // 0x9D: 13 bits, except a high byte of exactly 1 means the low byte alone
+    kParamReport, // 0x9E: 12 bits
 };
 
 struct SParamItem {
@@ -49,4 +49,4 @@ constexpr int kInfoHardwareVersion = 4;
 constexpr int kInfoFirmwareVersion = 6;
 constexpr int kInfoDeviceType = 14;
 
-}  // namespace vy
+} // namespace vy

@@ -38,7 +38,7 @@ int Send(CVYAudioProtocol& protocol, const SSoundTransferJob& job, const std::fu
         return kSoundTransferFailed;
     }
 
-    PacketBuffer header{}, reply{};
+    PacketBuffer header {}, reply {};
     header[kPacketCode] = cmd::kSoundHeader;
     header[4] = static_cast<uint8_t>(job.slot & 0xFF);
     bytes::PutLe24(&header[5], packets);
@@ -54,7 +54,7 @@ int Send(CVYAudioProtocol& protocol, const SSoundTransferJob& job, const std::fu
             VY_LOG("sound transfer stopped after %u of %u bytes", offset, job.length);
             return kSoundTransferFailed;
         }
-        PacketBuffer packet{};
+        PacketBuffer packet {};
         packet[kPacketCode] = cmd::kSoundData;
         const uint32_t count = std::min(chunk, job.length - offset);
         std::memcpy(&packet[kPacketPayload], job.data + offset, count);
@@ -66,10 +66,11 @@ int Send(CVYAudioProtocol& protocol, const SSoundTransferJob& job, const std::fu
     return kSoundTransferDone;
 }
 
-}  // namespace
+} // namespace
 
 CSoundTransferThread::CSoundTransferThread(CVYAudioProtocol& protocol)
-    : CThreadObject("CSoundTransfer"), m_protocol(protocol)
+    : CThreadObject("CSoundTransfer")
+    , m_protocol(protocol)
 {
 }
 
@@ -87,7 +88,7 @@ bool CSoundTransferThread::Start(const SSoundTransferJob& job)
 }
 
 int CSoundTransferThread::Transfer(CVYAudioProtocol& protocol, const SSoundTransferJob& job,
-                                   const std::function<bool()>& stopRequested, std::atomic<int>* resultOut)
+    const std::function<bool()>& stopRequested, std::atomic<int>* resultOut)
 {
     const int result = Send(protocol, job, stopRequested);
     if (resultOut)
@@ -98,7 +99,8 @@ int CSoundTransferThread::Transfer(CVYAudioProtocol& protocol, const SSoundTrans
 
 int CSoundTransferThread::Run()
 {
-    return Transfer(m_protocol, m_job, [this] { return IsStopRequested(); }, &m_result);
+    return Transfer(
+        m_protocol, m_job, [this] { return IsStopRequested(); }, &m_result);
 }
 
-}  // namespace vy
+} // namespace vy

@@ -3,8 +3,8 @@
 #include "base/ThreadObject.h"
 
 #include <atomic>
-#include <functional>
 #include <cstdint>
+#include <functional>
 
 namespace vy {
 
@@ -12,9 +12,9 @@ class CVYAudioProtocol;
 class IMessageTarget;
 
 // Messages the transfer posts to its window.
-constexpr uint32_t kMsgSoundAccepted = 0x22B9;  // wParam 0, lParam: total bytes
-constexpr uint32_t kMsgSoundProgress = 0x227C;  // wParam: bytes sent so far
-constexpr uint32_t kMsgSoundFinished = 0x228A;  // wParam: result
+constexpr uint32_t kMsgSoundAccepted = 0x22B9; // wParam 0, lParam: total bytes
+constexpr uint32_t kMsgSoundProgress = 0x227C; // wParam: bytes sent so far
+constexpr uint32_t kMsgSoundFinished = 0x228A; // wParam: result
 
 // Results of a sound transfer.
 constexpr int kSoundTransferDone = 0;
@@ -46,7 +46,7 @@ public:
     // The transfer itself, on the calling thread: returns the result (also
     // stored in `resultOut` before the finished message is posted).
     static int Transfer(CVYAudioProtocol& protocol, const SSoundTransferJob& job,
-                        const std::function<bool()>& stopRequested = {}, std::atomic<int>* resultOut = nullptr);
+        const std::function<bool()>& stopRequested = {}, std::atomic<int>* resultOut = nullptr);
 
 protected:
     int Run() override;
@@ -54,7 +54,7 @@ protected:
 private:
     CVYAudioProtocol& m_protocol;
     SSoundTransferJob m_job;
-    std::atomic<int> m_result{-1};
+    std::atomic<int> m_result { -1 };
 };
 
-}  // namespace vy
+} // namespace vy

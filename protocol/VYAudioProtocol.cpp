@@ -17,16 +17,16 @@ namespace {
 
 int64_t SteadyNowMs()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-}  // namespace
+} // namespace
 
 CVYAudioProtocol::CVYAudioProtocol(std::unique_ptr<CPackDataVariant> packData)
-    : CProtocol(kDefaultPacketLength), m_packData(packData ? std::move(packData) : std::make_unique<CPackData502>()),
-      m_clock(SteadyNowMs)
+    : CProtocol(kDefaultPacketLength)
+    , m_packData(packData ? std::move(packData) : std::make_unique<CPackData502>())
+    , m_clock(SteadyNowMs)
 {
 }
 
@@ -83,7 +83,7 @@ int CVYAudioProtocol::OnRecvData(const uint8_t* packet)
         const uint8_t computed = CheckByte(packet, static_cast<size_t>(length - 1));
         if (packet[length - 1] != computed) {
             VY_LOG("CheckReply error: reply crc 0x%02x != 0x%02x  cmd=0x%02x", packet[length - 1], computed,
-                   packet[kPacketCode]);
+                packet[kPacketCode]);
             bad = true;
         }
         if (packet[kPacketStatus] != 0) {
@@ -110,7 +110,7 @@ bool CVYAudioProtocol::Handshake(uint8_t takeControl)
     ICommDeviceMgmt* manager = m_manager.load();
     if (!manager)
         return false;
-    PacketBuffer request{}, reply{};
+    PacketBuffer request {}, reply {};
     request[kPacketCode] = cmd::kControl;
     request[kPacketPayload] = takeControl;
     request[kPacketPayload + 1] = 0;
@@ -121,7 +121,7 @@ bool CVYAudioProtocol::Handshake(uint8_t takeControl)
 
 bool CVYAudioProtocol::KeepAlive()
 {
-    PacketBuffer request{}, reply{};
+    PacketBuffer request {}, reply {};
     request[kPacketCode] = cmd::kControl;
     request[kPacketPayload] = cmd::kTakeControl;
     return Exchange(request.data(), reply.data(), cmd::kHeartbeatRetry);
@@ -131,7 +131,7 @@ bool CVYAudioProtocol::GetDeviceInfo(uint8_t* reply)
 {
     if (!reply)
         return false;
-    PacketBuffer request{};
+    PacketBuffer request {};
     request[kPacketCode] = cmd::kDeviceInfo;
     return Exchange(request.data(), reply, cmd::kDeviceInfoRetry);
 }
@@ -144,7 +144,7 @@ bool CVYAudioProtocol::GetDevDiyEff(int slot, EffectRecord& destination)
     const int64_t start = m_clock();
     const int length = GetPacketLength();
     for (uint32_t counter = 0;; ++counter) {
-        PacketBuffer request{}, reply{};
+        PacketBuffer request {}, reply {};
         request[kPacketCode] = cmd::kReadCustomEffect;
         bytes::PutLe16(&request[1], counter);
         request[kPacketPayload] = static_cast<uint8_t>(slot << 4);
@@ -173,7 +173,7 @@ bool CVYAudioProtocol::ReadDeviceParams(std::map<int32_t, int32_t>& values)
         return false;
     const int length = GetPacketLength();
     for (uint32_t counter = 0;; ++counter) {
-        PacketBuffer request{}, reply{};
+        PacketBuffer request {}, reply {};
         request[kPacketCode] = cmd::kReadParams;
         bytes::PutLe16(&request[1], counter);
         if (!Exchange(request.data(), reply.data(), cmd::kReadParamsRetry))
@@ -190,7 +190,7 @@ std::vector<PacketBuffer> CVYAudioProtocol::BuildParamSeries(uint8_t code)
     std::vector<ParamTriplet> items;
     items.reserve(m_pending.size());
     for (const auto& [key, value] : m_pending) {
-        ParamTriplet item{};
+        ParamTriplet item {};
         if (EncodeParam(m_defs.ParamDefs(), key, value, item))
             items.push_back(item);
         else
@@ -203,7 +203,7 @@ std::vector<PacketBuffer> CVYAudioProtocol::BuildParamSeries(uint8_t code)
         return packets;
     const size_t count = (items.size() + perPacket - 1) / perPacket;
     for (size_t k = 0; k < count; ++k) {
-        PacketBuffer packet{};
+        PacketBuffer packet {};
         packet[kPacketCode] = code;
         bytes::PutLe16(&packet[1], static_cast<uint32_t>(k));
         const size_t first = k * perPacket;
@@ -225,8 +225,7 @@ bool CVYAudioProtocol::WriteParams(int custom)
         return true;
     if (GetPacketLength() < 7 || GetPacketLength() > kPacketBufferSize)
         return false;
-    const std::vector<PacketBuffer> packets =
-        BuildParamSeries(custom ? cmd::kWriteCustomParams : cmd::kWriteParams);
+    const std::vector<PacketBuffer> packets = BuildParamSeries(custom ? cmd::kWriteCustomParams : cmd::kWriteParams);
     if (!SendPackets(packets))
         return false;
     m_pending.clear();
@@ -243,7 +242,7 @@ bool CVYAudioProtocol::SendPackets(const std::vector<PacketBuffer>& packets, std
     for (size_t i = 0; i < count; ++i) {
         // The manager seals the request in place: send a copy.
         PacketBuffer request = packets[i];
-        PacketBuffer reply{};
+        PacketBuffer reply {};
         if (!Exchange(request.data(), reply.data(), cmd::kEffectFileRetry))
             return false;
         if (progress)
@@ -267,4 +266,4 @@ bool CVYAudioProtocol::SendEffectFile(const std::string& path, uint16_t number, 
     return SendPackets(packets, progress);
 }
 
-}  // namespace vy
+} // namespace vy

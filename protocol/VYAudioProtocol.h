@@ -89,12 +89,12 @@ private:
     std::vector<PacketBuffer> BuildParamSeries(uint8_t code);
     void PostReport(const uint8_t* packet, bool levels);
 
-    std::atomic<ICommDeviceMgmt*> m_manager{nullptr};
-    std::atomic<SNotifyCenter*> m_notifyCenter{nullptr};
+    std::atomic<ICommDeviceMgmt*> m_manager { nullptr };
+    std::atomic<SNotifyCenter*> m_notifyCenter { nullptr };
     std::unique_ptr<CPackDataVariant> m_packData;
     CDefinitions m_defs;
     ParamWords m_pending;
     std::function<int64_t()> m_clock;
 };
 
-}  // namespace vy
+} // namespace vy

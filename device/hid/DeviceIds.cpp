@@ -49,7 +49,7 @@ std::string ConfigFilePath()
     return {};
 }
 
-}  // namespace
+} // namespace
 
 bool ParseUsbId(const std::string& text, uint16_t& id)
 {
@@ -63,8 +63,8 @@ bool ParseUsbIds(const std::string& text, SUsbIds& ids)
     if (colon == std::string::npos)
         return false;
     SUsbIds parsed;
-    if (!ParseHex16(trimmed.substr(0, colon), parsed.vendorId) ||
-        !ParseHex16(trimmed.substr(colon + 1), parsed.productId))
+    if (!ParseHex16(trimmed.substr(0, colon), parsed.vendorId)
+        || !ParseHex16(trimmed.substr(colon + 1), parsed.productId))
         return false;
     ids = parsed;
     return true;
@@ -77,7 +77,7 @@ SUsbIds ModelUsbIds()
         if (ParseUsbIds(value, ids))
             return ids;
         VY_LOG("PX40_USB_ID=\"%s\" is not vvvv:pppp; using the built-in ids", value);
-        return SUsbIds{};
+        return SUsbIds {};
     }
     const std::string path = ConfigFilePath();
     if (path.empty())
@@ -89,7 +89,7 @@ SUsbIds ModelUsbIds()
             return ids;
         VY_LOG("%s: \"%s\" is not vvvv:pppp; using the built-in ids", path.c_str(), line.c_str());
     }
-    return SUsbIds{};
+    return SUsbIds {};
 }
 
-}  // namespace vy
+} // namespace vy

@@ -27,4 +27,4 @@ bool ParseUsbId(const std::string& text, uint16_t& id);
 // Parses "vvvv:pppp" (hexadecimal, 1 to 4 digits each, an optional "0x").
 bool ParseUsbIds(const std::string& text, SUsbIds& ids);
 
-}  // namespace vy
+} // namespace vy

@@ -19,7 +19,10 @@ namespace {
 // A file descriptor closed when it goes out of scope, unless released.
 class CFd {
 public:
-    explicit CFd(int fd = -1) : m_fd(fd) {}
+    explicit CFd(int fd = -1)
+        : m_fd(fd)
+    {
+    }
     ~CFd()
     {
         if (m_fd >= 0)
@@ -48,8 +51,7 @@ void CloseFd(std::atomic<int>& fd)
 
 int64_t NowMs()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -62,16 +64,19 @@ int Remaining(int64_t deadline)
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-}  // namespace
+} // namespace
 
 std::string PermissionFixText(const std::string& path)
 {
-    return "no permission to open " + path +
-           ": install the udev rule 70-px40.rules (see the README: \"Access to the card\"), then unplug and replug "
-           "the card";
+    return "no permission to open " + path
+        + ": install the udev rule 70-px40.rules (see the README: \"Access to the card\"), then unplug and replug "
+          "the card";
 }
 
-CHidBase::CHidBase(std::string path) : m_path(std::move(path)) {}
+CHidBase::CHidBase(std::string path)
+    : m_path(std::move(path))
+{
+}
 
 CHidBase::~CHidBase()
 {
@@ -92,17 +97,17 @@ bool CHidBase::OpenHandles(SHandles& handles)
         return false;
     }
     int descriptorSize = 0;
-    hidraw_report_descriptor descriptor{};
+    hidraw_report_descriptor descriptor {};
     SReportLengths lengths;
     std::string error;
-    if (::ioctl(probe.Get(), HIDIOCGRDESCSIZE, &descriptorSize) < 0 || descriptorSize < 0 ||
-        descriptorSize > HID_MAX_DESCRIPTOR_SIZE) {
+    if (::ioctl(probe.Get(), HIDIOCGRDESCSIZE, &descriptorSize) < 0 || descriptorSize < 0
+        || descriptorSize > HID_MAX_DESCRIPTOR_SIZE) {
         VY_LOG("HidD_GetPreparsedData failed.");
         return false;
     }
     descriptor.size = static_cast<uint32_t>(descriptorSize);
-    if (::ioctl(probe.Get(), HIDIOCGRDESC, &descriptor) < 0 ||
-        !ParseReportDescriptor(descriptor.value, descriptor.size, lengths, &error)) {
+    if (::ioctl(probe.Get(), HIDIOCGRDESC, &descriptor) < 0
+        || !ParseReportDescriptor(descriptor.value, descriptor.size, lengths, &error)) {
         VY_LOG("HidD_GetPreparsedData failed.");
         if (!error.empty())
             VY_LOG("report descriptor of %s: %s", m_path.c_str(), error.c_str());
@@ -139,8 +144,8 @@ bool CHidBase::OpenDevice()
         return false;
     CFd readFd(handles.readFd);
     CFd writeFd(handles.writeFd);
-    if (handles.inputLength < 1 || handles.inputLength > kMaxReportLength || handles.outputLength < 1 ||
-        handles.outputLength > kMaxReportLength) {
+    if (handles.inputLength < 1 || handles.inputLength > kMaxReportLength || handles.outputLength < 1
+        || handles.outputLength > kMaxReportLength) {
         VY_LOG("invalide device report byte length.");
         return false;
     }
@@ -191,7 +196,7 @@ bool CHidBase::Write(const uint8_t* data, int length)
         return false;
     }
     std::memset(m_sendBuffer, 0, sizeof m_sendBuffer);
-    m_sendBuffer[0] = 0;  // report id
+    m_sendBuffer[0] = 0; // report id
     std::memcpy(m_sendBuffer + 1, data, static_cast<size_t>(length));
 
     const int64_t deadline = NowMs() + kWriteTimeoutMs;
@@ -203,7 +208,7 @@ bool CHidBase::Write(const uint8_t* data, int length)
         if (written < 0 && error == EINTR)
             continue;
         if (written < 0 && (error == EAGAIN || error == EWOULDBLOCK)) {
-            pollfd entry{fd, POLLOUT, 0};
+            pollfd entry { fd, POLLOUT, 0 };
             const int left = Remaining(deadline);
             if (left > 0 && ::poll(&entry, 1, left) > 0 && !(entry.revents & (POLLERR | POLLHUP | POLLNVAL)))
                 continue;
@@ -229,7 +234,7 @@ bool CHidBase::Read(const uint8_t** packet, int timeoutMs)
 
     const int64_t deadline = timeoutMs < 0 ? -1 : NowMs() + timeoutMs;
     for (;;) {
-        pollfd entries[2] = {{fd, POLLIN, 0}, {m_cancelFd.load(), POLLIN, 0}};
+        pollfd entries[2] = { { fd, POLLIN, 0 }, { m_cancelFd.load(), POLLIN, 0 } };
         const int ready = ::poll(entries, 2, Remaining(deadline));
         if (ready < 0) {
             if (errno == EINTR)
@@ -237,13 +242,13 @@ bool CHidBase::Read(const uint8_t** packet, int timeoutMs)
             return false;
         }
         if (ready == 0)
-            return false;  // time-out
+            return false; // time-out
         if (entries[1].revents & POLLIN) {
             uint64_t count = 0;
             (void)!::read(entries[1].fd, &count, sizeof count);
             if (packet)
                 *packet = half + 1;
-            return true;  // cancelled: a zeroed packet
+            return true; // cancelled: a zeroed packet
         }
         // Without numbered reports, hidraw leaves the report-id byte out.
         uint8_t* target = m_readsReportId ? half : half + 1;
@@ -270,4 +275,4 @@ void CHidBase::CancelRead()
     (void)!::write(fd, &one, sizeof one);
 }
 
-}  // namespace vy
+} // namespace vy

@@ -53,9 +53,9 @@ private:
     static constexpr int kHalfSize = kMaxReportLength;
 
     std::string m_path;
-    std::atomic<int> m_writeFd{-1};
-    std::atomic<int> m_readFd{-1};
-    std::atomic<int> m_cancelFd{-1};
+    std::atomic<int> m_writeFd { -1 };
+    std::atomic<int> m_readFd { -1 };
+    std::atomic<int> m_cancelFd { -1 };
     int m_inputLength = 0;
     int m_outputLength = 0;
     bool m_readsReportId = false;
@@ -67,4 +67,4 @@ private:
 // The log and user text for a device node the user may not open.
 std::string PermissionFixText(const std::string& path);
 
-}  // namespace vy
+} // namespace vy

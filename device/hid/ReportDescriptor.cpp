@@ -44,11 +44,11 @@ int Longest(const std::map<uint32_t, uint64_t>& reports)
     return longest;
 }
 
-}  // namespace
+} // namespace
 
 bool ParseReportDescriptor(const uint8_t* data, size_t size, SReportLengths& lengths, std::string* error)
 {
-    lengths = SReportLengths{};
+    lengths = SReportLengths {};
     if (!data && size > 0)
         return Fail(error, "no descriptor data");
     SGlobals globals;
@@ -147,29 +147,29 @@ std::vector<uint8_t> BuildVendorReportDescriptor(int inputLength, int outputLeng
 {
     auto reportCount = [](std::vector<uint8_t>& d, int count) {
         if (count <= 0xFF) {
-            d.insert(d.end(), {0x95, static_cast<uint8_t>(count)});
+            d.insert(d.end(), { 0x95, static_cast<uint8_t>(count) });
         } else {
-            d.insert(d.end(), {0x96, static_cast<uint8_t>(count & 0xFF), static_cast<uint8_t>(count >> 8)});
+            d.insert(d.end(), { 0x96, static_cast<uint8_t>(count & 0xFF), static_cast<uint8_t>(count >> 8) });
         }
     };
     inputLength = std::clamp(inputLength, 1, 256);
     outputLength = std::clamp(outputLength, 1, 256);
     std::vector<uint8_t> d = {
-        0x06, 0x00, 0xFF,  // usage page: vendor defined
-        0x09, 0x01,        // usage 1
-        0xA1, 0x01,        // collection: application
-        0x15, 0x00,        // logical minimum 0
-        0x26, 0xFF, 0x00,  // logical maximum 255
-        0x75, 0x08,        // report size 8
-        0x09, 0x02,        // usage 2
+        0x06, 0x00, 0xFF, // usage page: vendor defined
+        0x09, 0x01, // usage 1
+        0xA1, 0x01, // collection: application
+        0x15, 0x00, // logical minimum 0
+        0x26, 0xFF, 0x00, // logical maximum 255
+        0x75, 0x08, // report size 8
+        0x09, 0x02, // usage 2
     };
     reportCount(d, inputLength - 1);
-    d.insert(d.end(), {0x81, 0x02});  // input: data, variable, absolute
-    d.insert(d.end(), {0x09, 0x03});  // usage 3
+    d.insert(d.end(), { 0x81, 0x02 }); // input: data, variable, absolute
+    d.insert(d.end(), { 0x09, 0x03 }); // usage 3
     reportCount(d, outputLength - 1);
-    d.insert(d.end(), {0x91, 0x02});  // output: data, variable, absolute
-    d.push_back(0xC0);                // end collection
+    d.insert(d.end(), { 0x91, 0x02 }); // output: data, variable, absolute
+    d.push_back(0xC0); // end collection
     return d;
 }
 
-}  // namespace vy
+} // namespace vy

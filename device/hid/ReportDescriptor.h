@@ -25,4 +25,4 @@ bool ParseReportDescriptor(const uint8_t* data, size_t size, SReportLengths& len
 // given lengths (report-id byte included, 1 to 256 bytes), no report ids.
 std::vector<uint8_t> BuildVendorReportDescriptor(int inputLength, int outputLength);
 
-}  // namespace vy
+} // namespace vy

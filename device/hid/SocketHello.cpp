@@ -6,10 +6,10 @@
 namespace vy {
 namespace {
 
-constexpr uint8_t kMagic[4] = {'P', 'X', 'H', '1'};
+constexpr uint8_t kMagic[4] = { 'P', 'X', 'H', '1' };
 constexpr size_t kHeaderSize = 10;
 
-}  // namespace
+} // namespace
 
 std::vector<uint8_t> EncodeSocketHello(const SSocketHello& hello)
 {
@@ -40,4 +40,4 @@ bool DecodeSocketHello(const uint8_t* data, size_t size, SSocketHello& hello)
     return true;
 }
 
-}  // namespace vy
+} // namespace vy

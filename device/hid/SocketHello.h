@@ -20,4 +20,4 @@ constexpr size_t kMaxDescriptorSize = 4096;
 std::vector<uint8_t> EncodeSocketHello(const SSocketHello& hello);
 bool DecodeSocketHello(const uint8_t* data, size_t size, SSocketHello& hello);
 
-}  // namespace vy
+} // namespace vy

@@ -19,7 +19,7 @@ namespace {
 // Connects and receives the first message; returns the socket or -1.
 int ConnectAndGreet(const std::string& socketPath, int timeoutMs, SSocketHello& hello, bool logErrors)
 {
-    sockaddr_un address{};
+    sockaddr_un address {};
     address.sun_family = AF_UNIX;
     if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path) {
         if (logErrors)
@@ -39,7 +39,7 @@ int ConnectAndGreet(const std::string& socketPath, int timeoutMs, SSocketHello& 
     // Connecting a Unix socket does not wait for the peer's accept.
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 && errno != EINPROGRESS)
         return fail("cannot connect to", errno);
-    pollfd entry{fd, POLLIN, 0};
+    pollfd entry { fd, POLLIN, 0 };
     const int ready = ::poll(&entry, 1, timeoutMs);
     if (ready <= 0)
         return fail("no greeting from", ready == 0 ? ETIMEDOUT : errno);
@@ -52,9 +52,13 @@ int ConnectAndGreet(const std::string& socketPath, int timeoutMs, SSocketHello& 
     return fd;
 }
 
-}  // namespace
+} // namespace
 
-CSocketTransport::CSocketTransport(std::string path) : CHidBase(path), m_socketPath(SocketPathOf(path)) {}
+CSocketTransport::CSocketTransport(std::string path)
+    : CHidBase(path)
+    , m_socketPath(SocketPathOf(path))
+{
+}
 
 std::string CSocketTransport::SocketPathOf(const std::string& devicePath)
 {
@@ -69,8 +73,7 @@ std::string CSocketTransport::SocketPathOf(const std::string& devicePath)
     return path;
 }
 
-bool CSocketTransport::QueryIds(const std::string& socketPath, uint16_t& vendorId, uint16_t& productId,
-                                int timeoutMs)
+bool CSocketTransport::QueryIds(const std::string& socketPath, uint16_t& vendorId, uint16_t& productId, int timeoutMs)
 {
     SSocketHello hello;
     const int fd = ConnectAndGreet(socketPath, timeoutMs, hello, false);
@@ -113,4 +116,4 @@ bool CSocketTransport::OpenHandles(SHandles& handles)
     return true;
 }
 
-}  // namespace vy
+} // namespace vy

@@ -24,8 +24,8 @@ public:
     // The socket path inside a device path.
     static std::string SocketPathOf(const std::string& devicePath);
     // Connects to `socketPath`, reads the peer's first message and hangs up.
-    static bool QueryIds(const std::string& socketPath, uint16_t& vendorId, uint16_t& productId,
-                         int timeoutMs = kHelloTimeoutMs);
+    static bool QueryIds(
+        const std::string& socketPath, uint16_t& vendorId, uint16_t& productId, int timeoutMs = kHelloTimeoutMs);
 
 protected:
     bool OpenHandles(SHandles& handles) override;
@@ -38,4 +38,4 @@ private:
     uint16_t m_productId = 0;
 };
 
-}  // namespace vy
+} // namespace vy

@@ -1,6 +1,6 @@
 // The device manager against the emulator over a real socket.
-#include "device/CallbackProtocol.h"
 #include "device/DeviceManager.h"
+#include "device/CallbackProtocol.h"
 #include "device/ZanEasyEncrypt.h"
 #include "device/hid/SocketTransport.h"
 #include "tests/support/EmulatorHarness.h"
@@ -75,13 +75,17 @@ TEST_F(DeviceManagerTest, SecondOpenClosesTheFirstTransport)
     ICommunicateDevice* first = h.Manager().GetDevice();
     ASSERT_TRUE(h.Connect());
     EXPECT_NE(h.Manager().GetDevice(), first);
-    PacketBuffer request = CEmulatorHarness::Request(0x92), reply{};
+    PacketBuffer request = CEmulatorHarness::Request(0x92), reply {};
     EXPECT_TRUE(h.Manager().SendAndReceive(request.data(), reply.data(), 3, 1000));
 }
 
 class CTrackedTransport : public CSocketTransport {
 public:
-    CTrackedTransport(const std::string& path, bool& destroyed) : CSocketTransport(path), m_destroyed(destroyed) {}
+    CTrackedTransport(const std::string& path, bool& destroyed)
+        : CSocketTransport(path)
+        , m_destroyed(destroyed)
+    {
+    }
     ~CTrackedTransport() override { m_destroyed = true; }
 
 private:
@@ -102,7 +106,7 @@ TEST_F(DeviceManagerTest, RequestIsSealedAndReplyCopied)
 {
     h.Emulator().SetHandler(0x94, EchoPayload);
     ASSERT_TRUE(h.Connect());
-    PacketBuffer request = CEmulatorHarness::Request(0x94), reply{};
+    PacketBuffer request = CEmulatorHarness::Request(0x94), reply {};
     request[4] = 0x12;
     request[20] = 0x34;
     ASSERT_TRUE(h.Manager().SendAndReceive(request.data(), reply.data(), 3, 1000));
@@ -121,16 +125,16 @@ TEST_F(DeviceManagerTest, SeveralThreadsSendingAtOnce)
     ASSERT_TRUE(h.Connect());
     constexpr int kThreads = 4;
     constexpr int kEach = 150;
-    std::atomic<int> failures{0};
+    std::atomic<int> failures { 0 };
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < kEach; ++i) {
-                PacketBuffer request = CEmulatorHarness::Request(t % 2 ? 0x96 : 0x94), reply{};
+                PacketBuffer request = CEmulatorHarness::Request(t % 2 ? 0x96 : 0x94), reply {};
                 request[4] = static_cast<uint8_t>(t);
                 request[5] = static_cast<uint8_t>(i);
-                if (!h.Manager().SendAndReceive(request.data(), reply.data(), 3, 1000) ||
-                    reply[0] != request[0] + 1 || reply[4] != t || reply[5] != static_cast<uint8_t>(i))
+                if (!h.Manager().SendAndReceive(request.data(), reply.data(), 3, 1000) || reply[0] != request[0] + 1
+                    || reply[4] != t || reply[5] != static_cast<uint8_t>(i))
                     ++failures;
             }
         });
@@ -147,18 +151,18 @@ TEST_F(DeviceManagerTest, FaultyReplyIsRetried)
 {
     struct Case {
         EEmuFault fault;
-        const char* checkText;  // nullptr: no reply came at all
+        const char* checkText; // nullptr: no reply came at all
     } cases[] = {
-        {EEmuFault::Corrupt, "CheckReply error: reply crc"},
-        {EEmuFault::Reject, "CheckReply error: reply falg 0x00 != 0xff  cmd=0x93"},
-        {EEmuFault::Drop, nullptr},
+        { EEmuFault::Corrupt, "CheckReply error: reply crc" },
+        { EEmuFault::Reject, "CheckReply error: reply falg 0x00 != 0xff  cmd=0x93" },
+        { EEmuFault::Drop, nullptr },
     };
     ASSERT_TRUE(h.Connect());
     for (const Case& c : cases) {
         const uint64_t before = Requests(h.Emulator());
         h.Emulator().InjectFault(c.fault, 1, 0x92);
         test::CLogCapture log;
-        PacketBuffer request = CEmulatorHarness::Request(0x92), reply{};
+        PacketBuffer request = CEmulatorHarness::Request(0x92), reply {};
         EXPECT_TRUE(h.Manager().SendAndReceive(request.data(), reply.data(), 3, 300));
         EXPECT_EQ(Requests(h.Emulator()) - before, 2u);
         EXPECT_EQ(log.Count("WaitTimeout. cmd=0x92"), 1u);
@@ -174,7 +178,7 @@ TEST_F(DeviceManagerTest, AllAttemptsFailing)
     ASSERT_TRUE(h.Connect());
     h.Emulator().InjectFault(EEmuFault::Reject, 3);
     test::CLogCapture log;
-    PacketBuffer request = CEmulatorHarness::Request(0x92), reply{};
+    PacketBuffer request = CEmulatorHarness::Request(0x92), reply {};
     EXPECT_FALSE(h.Manager().SendAndReceive(request.data(), reply.data(), 3, 300));
     EXPECT_EQ(log.Count("WaitTimeout. cmd=0x92"), 3u);
     EXPECT_EQ(Requests(h.Emulator()), 3u);
@@ -186,7 +190,7 @@ TEST_F(DeviceManagerTest, LateReplySatisfiesALaterAttempt)
     emu::SEmuFaults faults;
     faults.latencyMs = 400;
     h.Emulator().SetFaults(faults);
-    PacketBuffer request = CEmulatorHarness::Request(0x92), reply{};
+    PacketBuffer request = CEmulatorHarness::Request(0x92), reply {};
     // Attempt 1 times out at 300 ms; its reply (at 400 ms) ends attempt 2.
     EXPECT_TRUE(h.Manager().SendAndReceive(request.data(), reply.data(), 3, 300));
     EXPECT_EQ(reply[0], 0x93);
@@ -201,12 +205,12 @@ TEST_F(DeviceManagerTest, UnsolicitedReportWithTheAwaitedCodeIsTheReply)
     ASSERT_TRUE(h.Connect());
     h.Emulator().SetStopAnswering(true);
     auto pending = std::async(std::launch::async, [&] {
-        PacketBuffer request = CEmulatorHarness::Request(0x9C), reply{};
+        PacketBuffer request = CEmulatorHarness::Request(0x9C), reply {};
         const bool ok = h.Manager().SendAndReceive(request.data(), reply.data(), 1, 5000);
         return std::make_pair(ok, reply);
     });
     ASSERT_TRUE(h.Emulator().WaitUntil([](const SEmuState& s) { return s.requests == 1; }, 3000));
-    PacketBuffer report{};
+    PacketBuffer report {};
     report[0] = 0x9D;
     report[3] = 0xFF;
     report[7] = 0x77;
@@ -224,10 +228,10 @@ TEST_F(DeviceManagerTest, UnsolicitedReportWithTheAwaitedCodeIsTheReply)
 TEST_F(DeviceManagerTest, ZeroAttemptsSendNothing)
 {
     ASSERT_TRUE(h.Connect());
-    PacketBuffer request = CEmulatorHarness::Request(0x92), reply{};
+    PacketBuffer request = CEmulatorHarness::Request(0x92), reply {};
     EXPECT_FALSE(h.Manager().SendAndReceive(request.data(), reply.data(), 0, 300));
     // A later exchange is the first the card sees.
-    PacketBuffer next = CEmulatorHarness::Request(0x90), nextReply{};
+    PacketBuffer next = CEmulatorHarness::Request(0x90), nextReply {};
     ASSERT_TRUE(h.Manager().SendAndReceive(next.data(), nextReply.data(), 1, 1000));
     EXPECT_EQ(h.Emulator().WithState([](SEmuState& s) { return s.requestsByCode[0x92]; }), 0u);
     EXPECT_EQ(Requests(h.Emulator()), 1u);
@@ -237,7 +241,7 @@ TEST_F(DeviceManagerTest, RequestCodeFFAwaitsNothingAndFails)
 {
     ASSERT_TRUE(h.Connect());
     test::CLogCapture log;
-    PacketBuffer request = CEmulatorHarness::Request(0xFF), reply{};
+    PacketBuffer request = CEmulatorHarness::Request(0xFF), reply {};
     EXPECT_FALSE(h.Manager().SendAndReceive(request.data(), reply.data(), 2, 200));
     EXPECT_EQ(log.Count("WaitTimeout. cmd=0xff"), 2u);
     EXPECT_EQ(Requests(h.Emulator()), 2u);
@@ -252,7 +256,7 @@ TEST_F(DeviceManagerTest, CloseDuringRetriesEndsTheCallAndFreesTheSendLock)
     ASSERT_TRUE(h.Connect());
     h.Emulator().SetStopAnswering(true);
     auto pending = std::async(std::launch::async, [&] {
-        PacketBuffer request = CEmulatorHarness::Request(0x94), reply{};
+        PacketBuffer request = CEmulatorHarness::Request(0x94), reply {};
         return h.Manager().SendAndReceive(request.data(), reply.data(), 1000, 100);
     });
     ASSERT_TRUE(h.Emulator().WaitUntil([](const SEmuState& s) { return s.requests >= 2; }, 3000));
@@ -264,7 +268,7 @@ TEST_F(DeviceManagerTest, CloseDuringRetriesEndsTheCallAndFreesTheSendLock)
 
     h.Emulator().SetStopAnswering(false);
     ASSERT_TRUE(h.Connect());
-    PacketBuffer request = CEmulatorHarness::Request(0x90), reply{};
+    PacketBuffer request = CEmulatorHarness::Request(0x90), reply {};
     EXPECT_TRUE(h.Manager().SendAndReceive(request.data(), reply.data(), 1, 1000));
 }
 
@@ -282,11 +286,11 @@ TEST(DeviceManagerReports, OnlySixtyFourBytesOfALongReportAreCopied)
     EXPECT_EQ(h.Protocol().GetPacketLength(), 64);
     EXPECT_EQ(h.Manager().GetDevice()->GetInputLength(), 127);
 
-    uint8_t request[64] = {0x92};
+    uint8_t request[64] = { 0x92 };
     uint8_t reply[128];
     std::memset(reply, 0xAA, sizeof reply);
     ASSERT_TRUE(h.Manager().SendAndReceive(request, reply, 3, 1000));
-    EXPECT_EQ(request[63], CheckByte(request, 63));  // L = 64: the check byte is byte 63
+    EXPECT_EQ(request[63], CheckByte(request, 63)); // L = 64: the check byte is byte 63
     EXPECT_EQ(reply[62], 62);
     for (int i = 64; i < 128; ++i)
         ASSERT_EQ(reply[i], 0xAA) << i;
@@ -317,13 +321,13 @@ TEST_F(DeviceManagerTest, ScramblerIsAppliedBeforeSealingAndUndoneOnTheReply)
     CCallbackProtocol protocol;
     protocol.SetEncrypt(&scrambler);
     ASSERT_TRUE(h.Connect(&protocol));
-    PacketBuffer request = CEmulatorHarness::Request(0xB2), reply{};
+    PacketBuffer request = CEmulatorHarness::Request(0xB2), reply {};
     for (int i = 4; i < 39; ++i)
         request[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
     ASSERT_TRUE(h.Manager().SendAndReceive(request.data(), reply.data(), 3, 1000));
-    h.Disconnect();  // the trace hook's vector is read below
+    h.Disconnect(); // the trace hook's vector is read below
     EXPECT_EQ(h.Emulator().WithState([](SEmuState& s) { return s.badCheckBytes; }), 0u);
-    PacketBuffer plain{};
+    PacketBuffer plain {};
     plain[0] = 0xB2;
     for (int i = 4; i < 39; ++i)
         plain[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
@@ -351,16 +355,16 @@ TEST_F(DeviceManagerTest, LostConnectionIsLoggedAndCloseStillReturns)
     test::CLogCapture log;
     h.Emulator().DisconnectAll();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (!log.Contains(" CDeviceManager::RecvThreadProc() -- read return 0") &&
-           std::chrono::steady_clock::now() < deadline)
+    while (!log.Contains(" CDeviceManager::RecvThreadProc() -- read return 0")
+        && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(log.Contains(" CDeviceManager::RecvThreadProc() -- read return 0"));
-    PacketBuffer request = CEmulatorHarness::Request(0x90), reply{};
+    PacketBuffer request = CEmulatorHarness::Request(0x90), reply {};
     EXPECT_FALSE(h.Manager().SendAndReceive(request.data(), reply.data(), 2, 100));
     const auto start = std::chrono::steady_clock::now();
     h.Manager().Close();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
 }
 
-}  // namespace
-}  // namespace vy
+} // namespace
+} // namespace vy

@@ -22,10 +22,10 @@ TEST(LinkExchange, RequestIsScrambledOverItsOwnValues)
     struct Case {
         int values[4];
     } cases[] = {
-        {{0, 0, 0, 0}},
-        {{32766, 32766, 32766, 32766}},
-        {{1234, 20000, 255, 256}},
-        {{7, 300, 4097, 19}},
+        { { 0, 0, 0, 0 } },
+        { { 32766, 32766, 32766, 32766 } },
+        { { 1234, 20000, 255, 256 } },
+        { { 7, 300, 4097, 19 } },
     };
     for (const Case& c : cases) {
         uint8_t packet[64];
@@ -47,7 +47,7 @@ TEST(LinkExchange, RequestIsScrambledOverItsOwnValues)
 TEST(LinkExchange, SessionParametersSitAtTheirPositions)
 {
     uint8_t packet[64] = {};
-    const SScrambleParams params{0xA1B2, 0xC3, 0xD4E5, 0xF6};
+    const SScrambleParams params { 0xA1B2, 0xC3, 0xD4E5, 0xF6 };
     WriteSessionParams(packet, params);
     EXPECT_EQ(packet[14], 0xB2);
     EXPECT_EQ(packet[25], 0xA1);
@@ -81,7 +81,7 @@ TEST(LinkExchange, HostAndCardAgreeOverManyDraws)
         changed += !(session == previous);
         previous = session;
     }
-    EXPECT_GT(changed, 290);  // the card draws new parameters every time
+    EXPECT_GT(changed, 290); // the card draws new parameters every time
     EXPECT_EQ(h.Emulator().WithState([](emu::SEmuState& s) { return s.linkExchanges; }), 300u);
 }
 
@@ -106,7 +106,7 @@ TEST(PackData, ConnectAgreesTheSessionAndKeepsIt)
     CEmulatorHarness h;
     ASSERT_TRUE(h.Connect());
     CTestPackData data;
-    EXPECT_EQ(data.SessionParams(), SScrambleParams{});
+    EXPECT_EQ(data.SessionParams(), SScrambleParams {});
     ASSERT_TRUE(data.OnConnectDevice(&h.Manager()));
     EXPECT_EQ(data.Manager(), &h.Manager());
     EXPECT_EQ(data.SessionParams(), h.Emulator().WithState([](emu::SEmuState& s) { return s.session; }));
@@ -122,5 +122,5 @@ TEST(PackData, ConnectFailsWhenTheCardDoesNotAnswer)
     EXPECT_EQ(h.Emulator().WithState([](emu::SEmuState& s) { return s.requestsByCode[0x0E]; }), 3u);
 }
 
-}  // namespace
-}  // namespace vy
+} // namespace
+} // namespace vy

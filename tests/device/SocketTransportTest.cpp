@@ -1,8 +1,8 @@
 // The socket transport against the emulator: greeting, report lengths,
 // whole-report reads and writes, time-outs, cancellation and a lost peer.
+#include "device/hid/SocketTransport.h"
 #include "device/Packet.h"
 #include "device/hid/SocketHello.h"
-#include "device/hid/SocketTransport.h"
 #include "emu/EmuServer.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
@@ -21,7 +21,8 @@ namespace vy {
 namespace {
 
 struct CServed {
-    explicit CServed(const emu::SEmuConfig& config = {}) : server(config)
+    explicit CServed(const emu::SEmuConfig& config = {})
+        : server(config)
     {
         EXPECT_TRUE(server.Start(dir.File("card.sock")));
     }
@@ -34,7 +35,7 @@ TEST(SocketTransport, ReportLengthsComeFromTheDescriptor)
     struct Case {
         int input;
         int output;
-    } cases[] = {{41, 41}, {65, 65}, {33, 65}, {128, 2}};
+    } cases[] = { { 41, 41 }, { 65, 65 }, { 33, 65 }, { 128, 2 } };
     for (const Case& c : cases) {
         emu::SEmuConfig config;
         config.inputReportLength = c.input;
@@ -59,7 +60,7 @@ TEST(SocketTransport, ReportLengthsComeFromTheDescriptor)
 
 TEST(SocketTransport, ReportsLongerThan128BytesAreRefused)
 {
-    for (auto lengths : {std::pair{129, 41}, std::pair{41, 200}}) {
+    for (auto lengths : { std::pair { 129, 41 }, std::pair { 41, 200 } }) {
         emu::SEmuConfig config;
         config.inputReportLength = lengths.first;
         config.outputReportLength = lengths.second;
@@ -78,10 +79,10 @@ TEST(SocketTransport, EmulatorDevicePathsReachTheSocket)
         std::string path;
         std::string socket;
     } cases[] = {
-        {"emu:/run/px40-emu/a.sock#VID_35F7&PID_0040", "/run/px40-emu/a.sock"},
-        {"emu:/tmp/we#ird/a.sock#VID_35F7&PID_0040", "/tmp/we#ird/a.sock"},
-        {"/tmp/plain.sock", "/tmp/plain.sock"},
-        {"emu:/tmp/noids.sock", "/tmp/noids.sock"},
+        { "emu:/run/px40-emu/a.sock#VID_35F7&PID_0040", "/run/px40-emu/a.sock" },
+        { "emu:/tmp/we#ird/a.sock#VID_35F7&PID_0040", "/tmp/we#ird/a.sock" },
+        { "/tmp/plain.sock", "/tmp/plain.sock" },
+        { "emu:/tmp/noids.sock", "/tmp/noids.sock" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(CSocketTransport::SocketPathOf(c.path), c.socket) << c.path;
@@ -114,7 +115,7 @@ TEST(SocketTransport, MalformedGreetingIsRefused)
     test::CTempDir dir;
     const std::string path = dir.File("junk.sock");
     const int listener = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un address{};
+    sockaddr_un address {};
     address.sun_family = AF_UNIX;
     std::strcpy(address.sun_path, path.c_str());
     ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
@@ -137,7 +138,7 @@ TEST(SocketTransport, WriteArgumentsAndClosedState)
 {
     CServed served;
     CSocketTransport transport(served.server.SocketPath());
-    uint8_t data[64] = {0x90};
+    uint8_t data[64] = { 0x90 };
     {
         test::CLogCapture log;
         EXPECT_FALSE(transport.Write(data, 10));
@@ -152,12 +153,12 @@ TEST(SocketTransport, WriteArgumentsAndClosedState)
         int length;
         bool ok;
     } cases[] = {
-        {data, 40, true},
-        {data, 41, false},
-        {data, 1, true},
-        {data, 0, false},
-        {data, -3, false},
-        {nullptr, 10, false},
+        { data, 40, true },
+        { data, 41, false },
+        { data, 1, true },
+        { data, 0, false },
+        { data, -3, false },
+        { nullptr, 10, false },
     };
     for (const Case& c : cases) {
         test::CLogCapture log;
@@ -174,9 +175,9 @@ TEST(SocketTransport, ReadsWholeReportsWithAndWithoutTimeOut)
     CSocketTransport transport(served.server.SocketPath());
     ASSERT_TRUE(transport.OpenDevice());
     const uint8_t* packet = nullptr;
-    EXPECT_FALSE(transport.Read(&packet, 50));  // nothing sent yet
+    EXPECT_FALSE(transport.Read(&packet, 50)); // nothing sent yet
 
-    uint8_t report[40] = {0x1F, 0, 0, 0, 9, 8, 7};
+    uint8_t report[40] = { 0x1F, 0, 0, 0, 9, 8, 7 };
     ASSERT_TRUE(served.server.WaitForConnections(1, 3000));
     ASSERT_EQ(served.server.Push(report, 40), 1);
     ASSERT_TRUE(transport.Read(&packet, ICommunicateDevice::kNoTimeout));
@@ -185,7 +186,7 @@ TEST(SocketTransport, ReadsWholeReportsWithAndWithoutTimeOut)
     EXPECT_EQ(packet[39], CheckByte(packet, 39));
     const uint8_t* first = packet;
 
-    uint8_t request[40] = {0x92};
+    uint8_t request[40] = { 0x92 };
     request[39] = CheckByte(request, 39);
     ASSERT_TRUE(transport.Write(request, 40));
     ASSERT_TRUE(transport.Read(&packet, 2000));
@@ -233,7 +234,7 @@ TEST(SocketTransport, PeerThatHangsUpReadsAsFailure)
     served.server.DisconnectAll();
     const uint8_t* packet = nullptr;
     EXPECT_FALSE(transport.Read(&packet, 3000));
-    uint8_t request[40] = {0x90};
+    uint8_t request[40] = { 0x90 };
     test::CLogCapture log;
     EXPECT_FALSE(transport.Write(request, 40));
     EXPECT_TRUE(log.Contains("error code"));
@@ -244,7 +245,7 @@ TEST(SocketHello, RoundTripAndDamage)
     SSocketHello hello;
     hello.vendorId = 0xBEEF;
     hello.productId = 0x0102;
-    hello.descriptor = {1, 2, 3, 4, 5};
+    hello.descriptor = { 1, 2, 3, 4, 5 };
     std::vector<uint8_t> message = EncodeSocketHello(hello);
     SSocketHello decoded;
     ASSERT_TRUE(DecodeSocketHello(message.data(), message.size(), decoded));
@@ -252,7 +253,7 @@ TEST(SocketHello, RoundTripAndDamage)
     EXPECT_EQ(decoded.productId, 0x0102);
     EXPECT_EQ(decoded.descriptor, hello.descriptor);
 
-    EXPECT_FALSE(DecodeSocketHello(message.data(), message.size() - 1, decoded));  // truncated
+    EXPECT_FALSE(DecodeSocketHello(message.data(), message.size() - 1, decoded)); // truncated
     std::vector<uint8_t> badMagic = message;
     badMagic[0] ^= 1;
     EXPECT_FALSE(DecodeSocketHello(badMagic.data(), badMagic.size(), decoded));
@@ -262,5 +263,5 @@ TEST(SocketHello, RoundTripAndDamage)
     EXPECT_FALSE(DecodeSocketHello(nullptr, 0, decoded));
 }
 
-}  // namespace
-}  // namespace vy
+} // namespace
+} // namespace vy

@@ -1,7 +1,7 @@
 // px40-emu's console commands against a served card and a host on the socket.
+#include "emu/EmuConsole.h"
 #include "device/Packet.h"
 #include "device/hid/SocketTransport.h"
-#include "emu/EmuConsole.h"
 #include "emu/EmuServer.h"
 #include "tests/support/TempDir.h"
 
@@ -33,7 +33,7 @@ protected:
 
     test::CTempDir m_dir;
     CEmuServer m_server;
-    CSocketTransport m_host{m_dir.File("card.sock")};
+    CSocketTransport m_host { m_dir.File("card.sock") };
 };
 
 TEST_F(EmuConsoleTest, KnobTurnSendsAParameterReport)
@@ -71,13 +71,13 @@ TEST_F(EmuConsoleTest, SettingsAndBadInput)
         EXPECT_EQ(state.deviceType, 3);
     });
     const std::pair<const char*, const char*> cases[] = {
-        {"knob 64 1", "no parameter 64 (0 to 63)\n"},
-        {"knob five 1", "usage: knob N VALUE\n"},
-        {"custom 1 7:9", "usage: custom SLOT N=V...\n"},
-        {"levels -1", "usage: levels RATE [L...] (RATE 0 to 1000)\n"},
-        {"refuse-above 99999999", "usage: refuse-above BYTES (0 to 16777215)\n"},
-        {"frobnicate", "unknown command 'frobnicate' (help lists them)\n"},
-        {"", ""},
+        { "knob 64 1", "no parameter 64 (0 to 63)\n" },
+        { "knob five 1", "usage: knob N VALUE\n" },
+        { "custom 1 7:9", "usage: custom SLOT N=V...\n" },
+        { "levels -1", "usage: levels RATE [L...] (RATE 0 to 1000)\n" },
+        { "refuse-above 99999999", "usage: refuse-above BYTES (0 to 16777215)\n" },
+        { "frobnicate", "unknown command 'frobnicate' (help lists them)\n" },
+        { "", "" },
     };
     for (const auto& [line, answer] : cases)
         EXPECT_EQ(Run(line), answer) << line;
@@ -96,5 +96,5 @@ TEST_F(EmuConsoleTest, LevelReportsCarryTheLevels)
     EXPECT_EQ(Run("levels 0"), "level reports off\n");
 }
 
-}  // namespace
-}  // namespace vy::emu
+} // namespace
+} // namespace vy::emu

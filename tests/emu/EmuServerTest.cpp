@@ -1,8 +1,8 @@
 // The emulated card over its socket: replies, faults, unsolicited reports,
 // several connections, handler table and trace.
+#include "emu/EmuServer.h"
 #include "device/Packet.h"
 #include "device/hid/SocketTransport.h"
-#include "emu/EmuServer.h"
 #include "emu/PacketTrace.h"
 #include "tests/support/TempDir.h"
 
@@ -21,12 +21,16 @@ namespace {
 // A host end: raw whole reports through the socket transport.
 class CClient {
 public:
-    explicit CClient(const std::string& socketPath) : m_transport(socketPath) { m_open = m_transport.OpenDevice(); }
+    explicit CClient(const std::string& socketPath)
+        : m_transport(socketPath)
+    {
+        m_open = m_transport.OpenDevice();
+    }
     bool IsOpen() const { return m_open; }
 
     bool Send(uint8_t code, uint8_t marker = 0, bool breakCheck = false)
     {
-        uint8_t packet[64] = {code};
+        uint8_t packet[64] = { code };
         packet[4] = marker;
         const int length = m_transport.GetOutputLength();
         packet[length - 1] = CheckByte(packet, static_cast<size_t>(length - 1));
@@ -53,8 +57,8 @@ private:
 
 bool CheckOk(const std::vector<uint8_t>& packet, int length)
 {
-    return packet.size() >= static_cast<size_t>(length) &&
-           packet[static_cast<size_t>(length - 1)] == CheckByte(packet.data(), static_cast<size_t>(length - 1));
+    return packet.size() >= static_cast<size_t>(length)
+        && packet[static_cast<size_t>(length - 1)] == CheckByte(packet.data(), static_cast<size_t>(length - 1));
 }
 
 class EmuServerTest : public ::testing::Test {
@@ -74,7 +78,7 @@ TEST_F(EmuServerTest, AnswersEveryRequestWithCodePlusOne)
     Serve();
     CClient client(Server().SocketPath());
     ASSERT_TRUE(client.IsOpen());
-    for (int code : {0x00, 0x42, 0x94, 0x50, 0xFE, 0xFF}) {
+    for (int code : { 0x00, 0x42, 0x94, 0x50, 0xFE, 0xFF }) {
         ASSERT_TRUE(client.Send(static_cast<uint8_t>(code)));
         const std::vector<uint8_t> reply = client.Receive(2000);
         ASSERT_EQ(reply.size(), 40u) << code;
@@ -125,9 +129,9 @@ TEST_F(EmuServerTest, ScriptedFaults)
         bool checkOk;
         uint8_t status;
     } cases[] = {
-        {EEmuFault::Corrupt, true, false, 0xFF},
-        {EEmuFault::Reject, true, true, 0x00},
-        {EEmuFault::Drop, false, false, 0},
+        { EEmuFault::Corrupt, true, false, 0xFF },
+        { EEmuFault::Reject, true, true, 0x00 },
+        { EEmuFault::Drop, false, false, 0 },
     };
     for (const Case& c : cases) {
         Server().InjectFault(c.fault, 1, 0x94);
@@ -195,9 +199,8 @@ std::vector<std::tuple<int, bool, uint8_t>> RunWithFaults(uint32_t seed)
     config.faults.corruptRate = 0.25;
     config.faults.rejectRate = 0.25;
     CEmuServer server(config);
-    server.SetHandler(0x94, [](SEmuExchange& exchange, SEmuState&, std::mt19937&) {
-        exchange.reply[4] = exchange.request[4];
-    });
+    server.SetHandler(
+        0x94, [](SEmuExchange& exchange, SEmuState&, std::mt19937&) { exchange.reply[4] = exchange.request[4]; });
     EXPECT_TRUE(server.Start(dir.File("card.sock")));
     CClient client(server.SocketPath());
     constexpr int kRequests = 80;
@@ -228,7 +231,7 @@ TEST(EmuFaults, SameSeedSameRun)
         rejected += checkOk && status == 0x00;
         clean += checkOk && status == 0xFF;
     }
-    EXPECT_LT(first.size(), 80u);  // some were dropped
+    EXPECT_LT(first.size(), 80u); // some were dropped
     EXPECT_GT(corrupt, 0);
     EXPECT_GT(rejected, 0);
     EXPECT_GT(clean, 0);
@@ -249,9 +252,9 @@ TEST_F(EmuServerTest, SeveralConnectionsAndPushedReports)
     EXPECT_EQ(replyA[0], 0x93);
     EXPECT_EQ(replyB[0], 0x95);
 
-    uint8_t report[40] = {0x9E, 0, 0, 0, 1, 5, 0, 42};
+    uint8_t report[40] = { 0x9E, 0, 0, 0, 1, 5, 0, 42 };
     EXPECT_EQ(Server().Push(report, 40), 2);
-    for (CClient* client : {&a, &b}) {
+    for (CClient* client : { &a, &b }) {
         const std::vector<uint8_t> pushed = client->Receive(2000);
         ASSERT_FALSE(pushed.empty());
         EXPECT_EQ(pushed[0], 0x9E);
@@ -300,8 +303,8 @@ TEST_F(EmuServerTest, ControlCommandTracksTheHost)
 {
     Serve();
     CClient client(Server().SocketPath());
-    for (auto [flag, controlled] : {std::pair{1, true}, std::pair{0, false}}) {
-        uint8_t packet[40] = {0x90, 0, 0, 0, static_cast<uint8_t>(flag)};
+    for (auto [flag, controlled] : { std::pair { 1, true }, std::pair { 0, false } }) {
+        uint8_t packet[40] = { 0x90, 0, 0, 0, static_cast<uint8_t>(flag) };
         packet[39] = CheckByte(packet, 39);
         ASSERT_TRUE(client.Transport().Write(packet, 40));
         ASSERT_FALSE(client.Receive(2000).empty());
@@ -342,14 +345,18 @@ TEST(PacketTrace, NamesAndParsing)
         uint8_t code;
         const char* name;
     } names[] = {
-        {0x0E, "link parameter exchange"}, {0x0F, "link parameter exchange reply"},
-        {0x9E, "parameters changed on the device"}, {0x9A, "custom effects changed"},
-        {0x1F, "level meters"}, {0x17, "effect-file data reply"}, {0x42, ""},
+        { 0x0E, "link parameter exchange" },
+        { 0x0F, "link parameter exchange reply" },
+        { 0x9E, "parameters changed on the device" },
+        { 0x9A, "custom effects changed" },
+        { 0x1F, "level meters" },
+        { 0x17, "effect-file data reply" },
+        { 0x42, "" },
     };
     for (const NameCase& c : names)
         EXPECT_EQ(CommandName(c.code), c.name) << int(c.code);
 
-    const uint8_t packet[3] = {0x42, 0x00, 0xAB};
+    const uint8_t packet[3] = { 0x42, 0x00, 0xAB };
     EXPECT_EQ(FormatTraceLine('<', packet, 3), "< 42 00 ab");
 
     struct ParseCase {
@@ -357,13 +364,13 @@ TEST(PacketTrace, NamesAndParsing)
         bool ok;
         size_t bytes;
     } lines[] = {
-        {"> 94 00 01  write parameter values", true, 3},
-        {"< 42 00 ab", true, 3},
-        {"> 9", false, 0},
-        {"x 94 00", false, 0},
-        {"> 94 0g 00", false, 0},
-        {">", false, 0},
-        {"> 123 00", false, 0},
+        { "> 94 00 01  write parameter values", true, 3 },
+        { "< 42 00 ab", true, 3 },
+        { "> 9", false, 0 },
+        { "x 94 00", false, 0 },
+        { "> 94 0g 00", false, 0 },
+        { ">", false, 0 },
+        { "> 123 00", false, 0 },
     };
     for (const ParseCase& c : lines) {
         char direction;
@@ -387,7 +394,7 @@ TEST(EmuSocketFile, StartAndStopManageTheSocketFile)
         EXPECT_FALSE(second.Start(path));
         EXPECT_TRUE(first.IsServing());
         first.Stop();
-        struct stat info {};
+        struct stat info { };
         EXPECT_NE(::lstat(path.c_str(), &info), 0);
     }
     // Not a socket: left alone.
@@ -395,9 +402,9 @@ TEST(EmuSocketFile, StartAndStopManageTheSocketFile)
     std::ofstream(plain) << "data";
     CEmuServer server;
     EXPECT_FALSE(server.Start(plain));
-    struct stat info {};
+    struct stat info { };
     EXPECT_EQ(::lstat(plain.c_str(), &info), 0);
 }
 
-}  // namespace
-}  // namespace vy::emu
+} // namespace
+} // namespace vy::emu

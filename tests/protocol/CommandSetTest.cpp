@@ -13,7 +13,7 @@ namespace {
 using emu::SEmuParam;
 using emu::SEmuState;
 
-class CommandSetTest : public ProtocolTest {};
+class CommandSetTest : public ProtocolTest { };
 
 TEST_F(CommandSetTest, TwelvePendingWritesMakeTwoPacketsOfElevenAndOne)
 {
@@ -88,7 +88,7 @@ TEST_F(CommandSetTest, FailedSeriesKeepsThePendingWritesForTheNextFlush)
 TEST_F(CommandSetTest, CustomWriteStoresIntoTheSlotItsEffectNumberNames)
 {
     ParamWords& pending = m_protocol.PendingWrites();
-    pending[0] = (3 << 4) | 2;  // slot 3, derived from built-in effect 2
+    pending[0] = (3 << 4) | 2; // slot 3, derived from built-in effect 2
     pending[5] = 77;
     ASSERT_TRUE(m_protocol.WriteParams(1));
     State([](SEmuState& state) {
@@ -118,18 +118,18 @@ struct SDecodingCase {
 TEST_F(CommandSetTest, SameItemBytesDecodeByTheirCarrier)
 {
     const SDecodingCase cases[] = {
-        {0x01, 0x2C, 300, 44, 300},
-        {0x41, 0x2C, 300, 300, 300},
-        {0x12, 0x34, 0x1234, 0x1234, 0x234},
-        {0xFF, 0xFF, 0x1FFF, 0x1FFF, 0xFFF},
-        {0x00, 0x00, 0, 0, 0},
+        { 0x01, 0x2C, 300, 44, 300 },
+        { 0x41, 0x2C, 300, 300, 300 },
+        { 0x12, 0x34, 0x1234, 0x1234, 0x234 },
+        { 0xFF, 0xFF, 0x1FFF, 0x1FFF, 0xFFF },
+        { 0x00, 0x00, 0, 0, 0 },
     };
     CEventRecorder reports(m_center, events::kRecvData);
     for (const SDecodingCase& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << int(c.high) << " " << int(c.low));
         State([&](SEmuState& state) {
-            state.params[9] = SEmuParam{true, c.high, c.low};
-            state.customSlots[0][9] = SEmuParam{true, c.high, c.low};
+            state.params[9] = SEmuParam { true, c.high, c.low };
+            state.customSlots[0][9] = SEmuParam { true, c.high, c.low };
         });
         EffectRecord slot;
         ASSERT_TRUE(m_protocol.GetDevDiyEff(1, slot));
@@ -140,12 +140,12 @@ TEST_F(CommandSetTest, SameItemBytesDecodeByTheirCarrier)
         EXPECT_EQ(values.at(9), c.params);
 
         const size_t before = reports.Packets().size();
-        ASSERT_EQ(Emulator().ReportParams({9}), 1);
+        ASSERT_EQ(Emulator().ReportParams({ 9 }), 1);
         ASSERT_TRUE(m_loop.RunUntil([&] { return reports.Packets().size() > before; }));
-        const std::vector<SParamItem> items =
-            ReadItemList(reports.Packets().back().data(), m_protocol.GetPacketLength(), EItemEncoding::kParamReport);
+        const std::vector<SParamItem> items
+            = ReadItemList(reports.Packets().back().data(), m_protocol.GetPacketLength(), EItemEncoding::kParamReport);
         ASSERT_EQ(items.size(), 1u);
-        EXPECT_EQ(items[0], (SParamItem{9, c.report}));
+        EXPECT_EQ(items[0], (SParamItem { 9, c.report }));
     }
 }
 
@@ -196,7 +196,7 @@ TEST_F(CommandSetTest, CustomSlotSeriesOverFourSecondsIsGivenUp)
 
     m_protocol.SetClock({});
     ASSERT_TRUE(m_protocol.GetDevDiyEff(1, record));
-    EXPECT_EQ(record.values[0], 16);  // the product's first custom slot
+    EXPECT_EQ(record.values[0], 16); // the product's first custom slot
 }
 
 TEST_F(CommandSetTest, ReportsBecomeEventsOnlyWhenSound)
@@ -207,15 +207,15 @@ TEST_F(CommandSetTest, ReportsBecomeEventsOnlyWhenSound)
     const int length = m_protocol.GetPacketLength();
 
     // A parameter report with a broken check byte, then one with status 1.
-    std::vector<uint8_t> broken = emu::BuildParamReport({}, {5}, length);
+    std::vector<uint8_t> broken = emu::BuildParamReport({}, { 5 }, length);
     broken[static_cast<size_t>(length - 1)] = static_cast<uint8_t>(CheckByte(broken.data(), length - 1) ^ 0x5A);
     Emulator().Push(broken.data(), length, false);
-    std::vector<uint8_t> flagged = emu::BuildParamReport({}, {6}, length);
+    std::vector<uint8_t> flagged = emu::BuildParamReport({}, { 6 }, length);
     flagged[3] = 1;
     Emulator().Push(flagged.data(), length);
     // Then the ones that count: levels, a custom-effects change, a good report.
-    Emulator().Push(emu::BuildLevelReport({10, 20, 30}, length).data(), length);
-    ASSERT_TRUE(Emulator().ChangeCustomEffect(2, {{5, 9}}));
+    Emulator().Push(emu::BuildLevelReport({ 10, 20, 30 }, length).data(), length);
+    ASSERT_TRUE(Emulator().ChangeCustomEffect(2, { { 5, 9 } }));
     ASSERT_TRUE(Emulator().TurnKnob(7, 33));
 
     ASSERT_TRUE(m_loop.RunUntil([&] { return reports.Packets().size() >= 2 && levels.Packets().size() >= 1; }));
@@ -224,7 +224,7 @@ TEST_F(CommandSetTest, ReportsBecomeEventsOnlyWhenSound)
     EXPECT_EQ(reports.Packets()[0][0], 0x9A);
     EXPECT_EQ(reports.Packets()[1][0], 0x9E);
     EXPECT_EQ(ReadItemList(reports.Packets()[1].data(), length, EItemEncoding::kParamReport),
-              (std::vector<SParamItem>{{7, 33}}));
+        (std::vector<SParamItem> { { 7, 33 } }));
     ASSERT_EQ(levels.Packets().size(), 1u);
     EXPECT_EQ(levels.Packets()[0][4], 10);
     EXPECT_EQ(levels.Packets()[0][6], 30);
@@ -235,7 +235,7 @@ TEST_F(CommandSetTest, ReportsBecomeEventsOnlyWhenSound)
 TEST_F(CommandSetTest, LevelReportsArriveAtTheSetRate)
 {
     CEventRecorder levels(m_center, events::kVolumeRecvData);
-    Emulator().SetLevelReports(200, {7, 8});
+    Emulator().SetLevelReports(200, { 7, 8 });
     ASSERT_TRUE(m_loop.RunUntil([&] { return levels.Packets().size() >= 5; }));
     Emulator().SetLevelReports(0);
     EXPECT_EQ(levels.Packets()[4][4], 7);
@@ -249,7 +249,7 @@ TEST_F(CommandSetTest, DeviceInformationAndTakingControl)
         state.firmwareVersion = 105;
         state.deviceType = 5;
     });
-    PacketBuffer reply{};
+    PacketBuffer reply {};
     ASSERT_TRUE(m_protocol.GetDeviceInfo(reply.data()));
     EXPECT_EQ(VersionText(reply[kInfoHardwareVersion]), "V2.3");
     EXPECT_EQ(VersionText(reply[kInfoFirmwareVersion]), "V10.5");
@@ -267,24 +267,24 @@ TEST_F(CommandSetTest, DeviceInformationAndTakingControl)
 
 TEST(CommandSetNames, DeviceTypes)
 {
-    const std::pair<int, const char*> cases[] = {{1, "声卡"}, {2, "话筒"}, {3, "耳机"}, {4, "音箱"},
-                                                 {5, "效果器"}, {0, "其他"}, {6, "其他"}, {255, "其他"}};
+    const std::pair<int, const char*> cases[] = { { 1, "声卡" }, { 2, "话筒" }, { 3, "耳机" }, { 4, "音箱" },
+        { 5, "效果器" }, { 0, "其他" }, { 6, "其他" }, { 255, "其他" } };
     for (const auto& [type, name] : cases)
         EXPECT_EQ(DeviceTypeName(static_cast<uint8_t>(type)), name) << type;
 }
 
 TEST(CommandSetNames, ItemListCountIsCutToThePacket)
 {
-    PacketBuffer packet{};
+    PacketBuffer packet {};
     packet[0] = 0x9E;
-    packet[4] = 200;  // more than a 40-byte packet can hold
+    packet[4] = 200; // more than a 40-byte packet can hold
     EXPECT_EQ(ReadItemList(packet.data(), 40, EItemEncoding::kParamReport).size(), 11u);
 }
 
 TEST(CommandSetDetached, EveryCommandFailsWithoutADevice)
 {
     CVYAudioProtocol protocol;
-    PacketBuffer reply{};
+    PacketBuffer reply {};
     EffectRecord record;
     std::map<int32_t, int32_t> values;
     protocol.PendingWrites()[1] = 1;
@@ -295,9 +295,9 @@ TEST(CommandSetDetached, EveryCommandFailsWithoutADevice)
     EXPECT_FALSE(protocol.ReadDeviceParams(values));
     EXPECT_FALSE(protocol.WriteParams(0));
     EXPECT_EQ(protocol.PendingWrites().size(), 1u);
-    EXPECT_FALSE(protocol.SendPackets({PacketBuffer{}}));
+    EXPECT_FALSE(protocol.SendPackets({ PacketBuffer {} }));
     EXPECT_FALSE(protocol.SendEffectFile("/nonexistent", 0));
 }
 
-}  // namespace
-}  // namespace vy::test
+} // namespace
+} // namespace vy::test

@@ -118,7 +118,7 @@ TEST_F(DeviceToolTest, SendEffectFileArrivesWhole)
         EXPECT_EQ(state.lastEffectFile.number, 3);
         EXPECT_EQ(state.lastEffectFile.listA, reference.ListA());
         EXPECT_EQ(state.lastEffectFile.listB, reference.ListB());
-        EXPECT_FALSE(state.controlled);  // released at the end
+        EXPECT_FALSE(state.controlled); // released at the end
     });
     EXPECT_EQ(Px40ctl("device send-effect-file " + m_dir.File("card.sock") + " --number 3" + Device()).exitCode, 1);
 }
@@ -127,7 +127,7 @@ TEST(PackEffectToolTest, PrintsScrambledPacketsBeforeTheCheckByte)
 {
     CTempDir dir;
     std::string file;
-    const uint32_t header[2] = {16, 8};
+    const uint32_t header[2] = { 16, 8 };
     file.append(reinterpret_cast<const char*>(header), sizeof header);
     for (int i = 0; i < 24; ++i)
         file.push_back(static_cast<char>(0x40 + i));
@@ -142,16 +142,16 @@ TEST(PackEffectToolTest, PrintsScrambledPacketsBeforeTheCheckByte)
         ASSERT_TRUE(ParseHexBytes(line, packet)) << line;
         EXPECT_EQ(packet.size(), 39u);
         packet.resize(64);
-        ScrambleBytes(packet.data(), packet.size(), SScrambleParams{4660, 33, 1287, 19}, kScrambleCount);
+        ScrambleBytes(packet.data(), packet.size(), SScrambleParams { 4660, 33, 1287, 19 }, kScrambleCount);
         packets.push_back(packet);
     }
     ASSERT_EQ(packets.size(), 3u);
     EXPECT_EQ(packets[0][0], 0x02);
     EXPECT_EQ(bytes::GetBe16(&packets[0][4]), 258u);
-    EXPECT_EQ(bytes::GetBe16(&packets[0][6]), 1u);   // list B packets
-    EXPECT_EQ(bytes::GetBe16(&packets[0][11]), 1u);  // list A packets
+    EXPECT_EQ(bytes::GetBe16(&packets[0][6]), 1u); // list B packets
+    EXPECT_EQ(bytes::GetBe16(&packets[0][11]), 1u); // list A packets
     EXPECT_EQ(packets[1][0], 0x04);
-    EXPECT_EQ(packets[1][4], 0x50);  // list B follows the 16 bytes of list A
+    EXPECT_EQ(packets[1][4], 0x50); // list B follows the 16 bytes of list A
     EXPECT_EQ(packets[2][0], 0x06);
     EXPECT_EQ(packets[2][4], 0x40);
 
@@ -160,5 +160,5 @@ TEST(PackEffectToolTest, PrintsScrambledPacketsBeforeTheCheckByte)
     EXPECT_EQ(Px40ctl("pack-effect " + dir.File("f.eff") + " --number 1 --variant 201").exitCode, 1);
 }
 
-}  // namespace
-}  // namespace vy::test
+} // namespace
+} // namespace vy::test

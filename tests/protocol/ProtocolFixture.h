@@ -37,7 +37,7 @@ private:
     static PacketBuffer Copy(const CEventBase& event)
     {
         const auto* packetEvent = dynamic_cast<const CPacketEvent*>(&event);
-        return packetEvent ? packetEvent->Packet() : PacketBuffer{};
+        return packetEvent ? packetEvent->Packet() : PacketBuffer {};
     }
     CEventSubscription m_subscription;
     std::vector<PacketBuffer> m_events;
@@ -46,7 +46,8 @@ private:
 class ProtocolTest : public ::testing::Test {
 protected:
     explicit ProtocolTest(const emu::SEmuConfig& config = {}, std::unique_ptr<CPackDataVariant> packData = nullptr)
-        : m_protocol(std::move(packData)), m_harness(config)
+        : m_protocol(std::move(packData))
+        , m_harness(config)
     {
         m_loop.AdoptCurrentThread();
         m_protocol.SetNotifyCenter(&m_center);
@@ -67,14 +68,10 @@ protected:
     }
 
     emu::CEmuServer& Emulator() { return m_harness.Emulator(); }
-    template <class F>
-    auto State(F&& f)
-    {
-        return Emulator().WithState(std::forward<F>(f));
-    }
+    template <class F> auto State(F&& f) { return Emulator().WithState(std::forward<F>(f)); }
 
     CFakeUiLoop m_loop;
-    SNotifyCenter m_center{m_loop};
+    SNotifyCenter m_center { m_loop };
     CVYAudioProtocol m_protocol;
     EffectRecord m_defaults;
     bool m_defsLoaded = false;
@@ -82,4 +79,4 @@ protected:
     CEmulatorHarness m_harness;
 };
 
-}  // namespace vy::test
+} // namespace vy::test

@@ -34,7 +34,7 @@ public:
 protected:
     intptr_t OnMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override
     {
-        messages.push_back({msg, wParam, lParam});
+        messages.push_back({ msg, wParam, lParam });
         return 0;
     }
 };
@@ -49,8 +49,8 @@ std::vector<uint8_t> Pattern(size_t size, uint8_t seed)
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 void PutLe32(std::vector<uint8_t>& bytes, uint32_t value)
@@ -66,7 +66,8 @@ protected:
     int Send(const std::vector<uint8_t>& sound, uint16_t slot)
     {
         CSoundTransferThread thread(m_protocol);
-        EXPECT_TRUE(thread.Start(SSoundTransferJob{slot, sound.data(), static_cast<uint32_t>(sound.size()), &m_window}));
+        EXPECT_TRUE(
+            thread.Start(SSoundTransferJob { slot, sound.data(), static_cast<uint32_t>(sound.size()), &m_window }));
         EXPECT_TRUE(m_loop.RunUntil(
             [&] { return !m_window.messages.empty() && m_window.messages.back().msg == kMsgSoundFinished; }, 20000));
         return thread.Result();
@@ -79,7 +80,7 @@ protected:
                 sent.push_back(static_cast<uint32_t>(m.wParam));
         return sent;
     }
-    CMessageLog m_window{m_loop};
+    CMessageLog m_window { m_loop };
 };
 
 TEST_F(SoundTransferTest, SoundArrivesWholeInChunksOfLMinusEight)
@@ -90,18 +91,18 @@ TEST_F(SoundTransferTest, SoundArrivesWholeInChunksOfLMinusEight)
         std::vector<uint32_t> progress;
     };
     const SCase cases[] = {
-        {100, 4, {32, 64, 96, 100}},
-        {96, 3, {32, 64, 96}},  // an exact multiple: no padded packet
-        {1, 1, {1}},
+        { 100, 4, { 32, 64, 96, 100 } },
+        { 96, 3, { 32, 64, 96 } }, // an exact multiple: no padded packet
+        { 1, 1, { 1 } },
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.length);
         m_window.messages.clear();
         const std::vector<uint8_t> sound = Pattern(c.length, static_cast<uint8_t>(c.length));
         EXPECT_EQ(Send(sound, 3), kSoundTransferDone);
-        EXPECT_EQ(m_window.messages.front(), (SMessage{kMsgSoundAccepted, 0, static_cast<intptr_t>(c.length)}));
+        EXPECT_EQ(m_window.messages.front(), (SMessage { kMsgSoundAccepted, 0, static_cast<intptr_t>(c.length) }));
         EXPECT_EQ(Progress(), c.progress);
-        EXPECT_EQ(m_window.messages.back(), (SMessage{kMsgSoundFinished, kSoundTransferDone, 0}));
+        EXPECT_EQ(m_window.messages.back(), (SMessage { kMsgSoundFinished, kSoundTransferDone, 0 }));
         State([&](SEmuState& state) {
             const emu::SEmuSound& stored = state.sounds.at(3);
             EXPECT_TRUE(stored.complete);
@@ -139,7 +140,7 @@ TEST_F(SoundTransferTest, RefusedSoundSendsNoData)
 {
     State([](SEmuState& state) { state.soundMaxLength = 50; });
     EXPECT_EQ(Send(Pattern(100, 2), 1), kSoundTransferRefused);
-    EXPECT_EQ(m_window.messages, (std::vector<SMessage>{{kMsgSoundFinished, kSoundTransferRefused, 0}}));
+    EXPECT_EQ(m_window.messages, (std::vector<SMessage> { { kMsgSoundFinished, kSoundTransferRefused, 0 } }));
     State([](SEmuState& state) {
         EXPECT_EQ(state.requestsByCode[0xB2], 0u);
         EXPECT_EQ(state.soundsRefused, 1u);
@@ -151,11 +152,11 @@ TEST_F(SoundTransferTest, UnacknowledgedPacketsFailTheTransfer)
     // Header rejected three times: nothing accepted.
     Emulator().InjectFault(emu::EEmuFault::Reject, 3, 0xB0);
     EXPECT_EQ(Send(Pattern(100, 3), 1), kSoundTransferFailed);
-    EXPECT_EQ(m_window.messages, (std::vector<SMessage>{{kMsgSoundFinished, kSoundTransferFailed, 0}}));
+    EXPECT_EQ(m_window.messages, (std::vector<SMessage> { { kMsgSoundFinished, kSoundTransferFailed, 0 } }));
 
     // A data packet rejected three times: accepted, one chunk, then failed.
     m_window.messages.clear();
-    Emulator().InjectFault(emu::EEmuFault::Reject, 1, 0xB2);  // first data packet: retried and taken
+    Emulator().InjectFault(emu::EEmuFault::Reject, 1, 0xB2); // first data packet: retried and taken
     EXPECT_EQ(Send(Pattern(100, 3), 2), kSoundTransferDone);
     m_window.messages.clear();
     State([](SEmuState& state) { state.requestsByCode[0xB2] = 0; });
@@ -164,8 +165,8 @@ TEST_F(SoundTransferTest, UnacknowledgedPacketsFailTheTransfer)
             exchange.reply[kPacketStatus] = 0;
     });
     EXPECT_EQ(Send(Pattern(100, 3), 2), kSoundTransferFailed);
-    EXPECT_EQ(Progress(), (std::vector<uint32_t>{32}));
-    EXPECT_EQ(m_window.messages.back(), (SMessage{kMsgSoundFinished, kSoundTransferFailed, 0}));
+    EXPECT_EQ(Progress(), (std::vector<uint32_t> { 32 }));
+    EXPECT_EQ(m_window.messages.back(), (SMessage { kMsgSoundFinished, kSoundTransferFailed, 0 }));
 }
 
 // --- effect files, two-list variant ---
@@ -211,10 +212,10 @@ TEST_F(TwoListTransferTest, BlocksCarryMarkersAndCountsAndTheCardGetsTheLists)
         std::vector<std::array<uint32_t, 4>> blocks;
     };
     const SCase cases[] = {
-        {2, 1, {{1, 1, 0, 0}}},
-        {5000, 0, {{0, 640, 1, 1}, {0, 610, 0, 3}}},
-        {3000, 5000, {{1024, 640, 1, 1}, {226, 110, 3, 3}}},
-        {0, 0, {}},
+        { 2, 1, { { 1, 1, 0, 0 } } },
+        { 5000, 0, { { 0, 640, 1, 1 }, { 0, 610, 0, 3 } } },
+        { 3000, 5000, { { 1024, 640, 1, 1 }, { 226, 110, 3, 3 } } },
+        { 0, 0, {} },
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.recordsA << " A, " << c.recordsB << " B");
@@ -225,7 +226,7 @@ TEST_F(TwoListTransferTest, BlocksCarryMarkersAndCountsAndTheCardGetsTheLists)
         const uint64_t completedBefore = State([](SEmuState& state) { return state.effectFilesCompleted; });
         const uint64_t headersBefore = State([](SEmuState& state) { return state.requestsByCode[0x02]; });
 
-        std::atomic<int> progress{-1};
+        std::atomic<int> progress { -1 };
         ASSERT_TRUE(m_protocol.SendEffectFile(path, 7, &progress));
         if (c.blocks.empty()) {
             EXPECT_EQ(State([](SEmuState& state) { return state.requestsByCode[0x02]; }), headersBefore);
@@ -271,11 +272,14 @@ TEST_F(TwoListTransferTest, FileMustHoldExactlyWhatItsHeaderAnnounces)
     longer.push_back(0);
     std::vector<uint8_t> shorter(good.begin(), good.end() - 1);
     std::vector<uint8_t> oddLengths = TwoListFile(Pattern(16, 1), Pattern(8, 2));
-    oddLengths[0] = 20;  // a = 20 still means two records
+    oddLengths[0] = 20; // a = 20 still means two records
     const std::tuple<const char*, std::vector<uint8_t>, bool> cases[] = {
-        {"exact", good, true},           {"a not a multiple of 8", oddLengths, true},
-        {"one byte more", longer, false}, {"one byte less", shorter, false},
-        {"empty", {}, false},            {"header only, lists missing", {16, 0, 0, 0, 8, 0, 0, 0}, false},
+        { "exact", good, true },
+        { "a not a multiple of 8", oddLengths, true },
+        { "one byte more", longer, false },
+        { "one byte less", shorter, false },
+        { "empty", {}, false },
+        { "header only, lists missing", { 16, 0, 0, 0, 8, 0, 0, 0 }, false },
     };
     for (const auto& [name, bytes, accepted] : cases) {
         const std::string path = m_dir.File("case.eff");
@@ -293,7 +297,7 @@ TEST_F(TwoListTransferTest, FileMustHoldExactlyWhatItsHeaderAnnounces)
 
 TEST_F(TwoListTransferTest, ShippedEffectFilesArriveUnchanged)
 {
-    for (const char* name : {"concert_live.eff", "studio_vocal.eff", "vintage_radio.eff"}) {
+    for (const char* name : { "concert_live.eff", "studio_vocal.eff", "vintage_radio.eff" }) {
         const std::string path = SourceDir() + "/data/res/effects/" + name;
         CPackData502 reference;
         ASSERT_TRUE(reference.LoadFile(path)) << name;
@@ -311,7 +315,7 @@ TEST(PackData502Test, PacketsAreScrambledWithTheLinkParameters)
     WriteBytes(dir.File("f.eff"), TwoListFile(Pattern(16, 5), Pattern(8, 6)));
     CPackData502 builder;
     ASSERT_TRUE(builder.LoadFile(dir.File("f.eff")));
-    const SScrambleParams params{0x1234, 33, 0x0507, 19};
+    const SScrambleParams params { 0x1234, 33, 0x0507, 19 };
     builder.SetLinkParams(params);
     std::vector<PacketBuffer> packets;
     ASSERT_TRUE(builder.BuildPackets(9, packets));
@@ -365,7 +369,10 @@ emu::SEmuConfig OtherModel()
 
 class ThreeListTransferTest : public ProtocolTest {
 protected:
-    ThreeListTransferTest() : ProtocolTest(OtherModel(), std::make_unique<CPackData201>()) {}
+    ThreeListTransferTest()
+        : ProtocolTest(OtherModel(), std::make_unique<CPackData201>())
+    {
+    }
     CTempDir m_dir;
 };
 
@@ -373,8 +380,8 @@ TEST(PackData201Test, ListItemsAreReorderedForTheCard)
 {
     CTempDir dir;
     SThreeList source;
-    source.a = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7};
-    source.b = {0xB0, 0xB1, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xB7};
+    source.a = { 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7 };
+    source.b = { 0xB0, 0xB1, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xB7 };
     source.c = Pattern(24, 0xC0);
     WriteBytes(dir.File("f.eff"), source.Bytes());
     CPackData201 builder;
@@ -384,8 +391,8 @@ TEST(PackData201Test, ListItemsAreReorderedForTheCard)
     ASSERT_EQ(packets.size(), 4u);
     const std::vector<uint8_t> itemB(packets[1].begin() + 4, packets[1].begin() + 12);
     const std::vector<uint8_t> itemA(packets[2].begin() + 4, packets[2].begin() + 12);
-    EXPECT_EQ(itemB, (std::vector<uint8_t>{0xB0, 0xB1, 0xB2, 0xB7, 0xB5, 0xB6, 0xB3, 0xB4}));
-    EXPECT_EQ(itemA, (std::vector<uint8_t>{0xA0, 0xA1, 0, 0, 0xA4, 0xA5, 0xA6, 0xA7}));
+    EXPECT_EQ(itemB, (std::vector<uint8_t> { 0xB0, 0xB1, 0xB2, 0xB7, 0xB5, 0xB6, 0xB3, 0xB4 }));
+    EXPECT_EQ(itemA, (std::vector<uint8_t> { 0xA0, 0xA1, 0, 0, 0xA4, 0xA5, 0xA6, 0xA7 }));
     EXPECT_EQ(packets[3][0], 0x16);
     EXPECT_TRUE(std::equal(source.c.begin(), source.c.end(), packets[3].begin() + 4));
     // Nothing is scrambled in this variant.
@@ -408,12 +415,12 @@ TEST(PackData201Test, FilesThePacketsCannotCarryAreRefused)
     const std::vector<uint8_t> whole = good.Bytes();
     const std::vector<uint8_t> truncated(whole.begin(), whole.end() - 1);
     const std::tuple<const char*, std::vector<uint8_t>> cases[] = {
-        {"version 3", with([](SThreeList& f) { f.version = 3; })},
-        {"items of list A below 8 bytes", with([](SThreeList& f) { f.sizeA = 4; })},
-        {"items of list B of 0 bytes", with([](SThreeList& f) { f.sizeB = 0; })},
-        {"items of list C below 24 bytes", with([](SThreeList& f) { f.sizeC = 16; })},
-        {"list C cut short", truncated},
-        {"header cut short", std::vector<uint8_t>(whole.begin(), whole.begin() + 30)},
+        { "version 3", with([](SThreeList& f) { f.version = 3; }) },
+        { "items of list A below 8 bytes", with([](SThreeList& f) { f.sizeA = 4; }) },
+        { "items of list B of 0 bytes", with([](SThreeList& f) { f.sizeB = 0; }) },
+        { "items of list C below 24 bytes", with([](SThreeList& f) { f.sizeC = 16; }) },
+        { "list C cut short", truncated },
+        { "header cut short", std::vector<uint8_t>(whole.begin(), whole.begin() + 30) },
     };
     const std::string path = dir.File("f.eff");
     WriteBytes(path, good.Bytes());
@@ -436,7 +443,7 @@ TEST_F(ThreeListTransferTest, CardHoldsTheListsOfTheFile)
     source.c = Pattern(24 * 5, 30);
     const std::string path = m_dir.File("other.eff");
     WriteBytes(path, source.Bytes());
-    std::atomic<int> progress{0};
+    std::atomic<int> progress { 0 };
     ASSERT_TRUE(m_protocol.SendEffectFile(path, 3, &progress));
     EXPECT_EQ(progress.load(), 100);
 
@@ -459,5 +466,5 @@ TEST_F(ThreeListTransferTest, CardHoldsTheListsOfTheFile)
     EXPECT_EQ(bytes::GetBe16(&file.headers[0][6]), 4u);
 }
 
-}  // namespace
-}  // namespace vy::test
+} // namespace
+} // namespace vy::test

@@ -60,4 +60,4 @@ private:
     std::unique_ptr<CDeviceManager> m_manager;
 };
 
-}  // namespace vy::test
+} // namespace vy::test

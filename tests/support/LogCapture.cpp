@@ -44,4 +44,4 @@ void CLogCapture::Clear()
     m_lines.clear();
 }
 
-}  // namespace vy::test
+} // namespace vy::test

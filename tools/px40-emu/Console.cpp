@@ -39,7 +39,7 @@ void Print(const std::string& text)
     std::fflush(stdout);
 }
 
-}  // namespace
+} // namespace
 
 std::string LoadDefinitions(vy::emu::CEmuServer& server, const std::string& archive, const std::string& dataDir)
 {
@@ -76,7 +76,7 @@ int RunConsole(vy::emu::CEmuServer& server, const sigset_t& signals, int knobPar
     bool inputOpen = true;
     std::string pending;
     for (;;) {
-        pollfd entries[2] = {{signalFd, POLLIN, 0}, {inputOpen ? STDIN_FILENO : -1, POLLIN, 0}};
+        pollfd entries[2] = { { signalFd, POLLIN, 0 }, { inputOpen ? STDIN_FILENO : -1, POLLIN, 0 } };
         if (::poll(entries, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -84,7 +84,7 @@ int RunConsole(vy::emu::CEmuServer& server, const sigset_t& signals, int knobPar
             break;
         }
         if (entries[0].revents & POLLIN) {
-            signalfd_siginfo info{};
+            signalfd_siginfo info {};
             if (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
                 if (info.ssi_signo != SIGUSR1)
                     break;

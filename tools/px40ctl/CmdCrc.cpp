@@ -29,5 +29,5 @@ void Setup(CLI::App& app, int& exitCode)
 
 CCommandRegistrar registrar("crc", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl

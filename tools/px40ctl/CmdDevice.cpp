@@ -2,18 +2,21 @@
 #include "CmdDevice.h"
 
 #include "base/Log.h"
+#include "device/hid/DeviceEnum.h"
+#include "device/hid/DeviceIds.h"
 #include "device/hid/DevicePath.h"
 #include "device/hid/HidBase.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <unistd.h>
 
 namespace px40ctl {
 namespace {
 
-void DiscardLog(const std::string&, void*) {}
+void DiscardLog(const std::string&, void*) { }
 
-}  // namespace
+} // namespace
 
 CLI::App* DeviceCommand(CLI::App& app)
 {
@@ -29,12 +32,14 @@ CLI::App* DeviceCommand(CLI::App& app)
 void AddDeviceOptions(CLI::App* command, SDeviceOptions& options)
 {
     command->add_option("--device", options.device,
-                        "Device path: /dev/hidrawN, or emu:SOCKET for an emulator (px40-emu --socket SOCKET)");
+        "Device path: /dev/hidrawN, or emu:SOCKET for an emulator (px40-emu --socket SOCKET); "
+        "default: the first PX40 found");
     command->add_flag("--verbose", options.verbose, "Show the link's log records on standard error");
 }
 
 CDeviceSession::CDeviceSession(const SDeviceOptions& options, vy::ICommProtocol* protocol)
-    : m_options(options), m_activeProtocol(protocol ? protocol : &m_protocol)
+    : m_options(options)
+    , m_activeProtocol(protocol ? protocol : &m_protocol)
 {
     // Link records (time-outs, retries) are for diagnosis; the command says
     // what failed in its own words.
@@ -54,8 +59,14 @@ bool CDeviceSession::Open()
 {
     m_path = m_options.device;
     if (m_path.empty()) {
-        PrintError("no device given (--device PATH)");
-        return false;
+        const vy::SUsbIds ids = vy::ModelUsbIds();
+        if (vy::EnumDevices(&m_path, 1, ids.vendorId, ids.productId) == 0) {
+            char text[160];
+            std::snprintf(text, sizeof text, "no PX40 found (USB id %04x:%04x, emulators in %s); give --device PATH",
+                ids.vendorId, ids.productId, vy::EmulatorFolder().c_str());
+            PrintError(text);
+            return false;
+        }
     }
     if (!vy::IsEmuDevicePath(m_path) && ::access(m_path.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
         PrintError(vy::PermissionFixText(m_path));
@@ -71,4 +82,4 @@ bool CDeviceSession::Open()
     return true;
 }
 
-}  // namespace px40ctl
+} // namespace px40ctl

@@ -15,7 +15,7 @@ namespace px40ctl {
 CLI::App* DeviceCommand(CLI::App& app);
 
 struct SDeviceOptions {
-    std::string device;  // empty: the first PX40 found
+    std::string device; // empty: the first PX40 found
     bool verbose = false;
 };
 
@@ -46,4 +46,4 @@ private:
     std::unique_ptr<vy::CDeviceManager> m_manager;
 };
 
-}  // namespace px40ctl
+} // namespace px40ctl

@@ -30,8 +30,8 @@ void Setup(CLI::App& app, int& exitCode)
         }
         vy::EffectRecord record;
         if (!protocol.GetDevDiyEff(args->slot, record)) {
-            PrintError("cannot read custom slot " + std::to_string(args->slot) +
-                       " (no answer, no such slot, or over 4 s)");
+            PrintError(
+                "cannot read custom slot " + std::to_string(args->slot) + " (no answer, no such slot, or over 4 s)");
             exitCode = kExitFailed;
             return;
         }
@@ -43,5 +43,5 @@ void Setup(CLI::App& app, int& exitCode)
 
 CCommandRegistrar registrar("device custom-effect", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl

@@ -13,7 +13,8 @@ namespace {
 void Setup(CLI::App& app, int& exitCode)
 {
     auto options = std::make_shared<SDeviceOptions>();
-    CLI::App* info = DeviceCommand(app)->add_subcommand("info", "Show the card's hardware and firmware versions and type");
+    CLI::App* info
+        = DeviceCommand(app)->add_subcommand("info", "Show the card's hardware and firmware versions and type");
     AddDeviceOptions(info, *options);
     info->callback([options, &exitCode] {
         vy::CVYAudioProtocol protocol;
@@ -22,7 +23,7 @@ void Setup(CLI::App& app, int& exitCode)
             exitCode = kExitFailed;
             return;
         }
-        vy::PacketBuffer reply{};
+        vy::PacketBuffer reply {};
         if (!protocol.GetDeviceInfo(reply.data())) {
             PrintError("the device does not answer the information request (0x92)");
             exitCode = kExitFailed;
@@ -37,5 +38,5 @@ void Setup(CLI::App& app, int& exitCode)
 
 CCommandRegistrar registrar("device info", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl

@@ -13,8 +13,8 @@ namespace {
 void Setup(CLI::App& app, int& exitCode)
 {
     auto options = std::make_shared<SDeviceOptions>();
-    CLI::App* params =
-        DeviceCommand(app)->add_subcommand("params", "Print the card's current values, one NUMBER=VALUE a line");
+    CLI::App* params
+        = DeviceCommand(app)->add_subcommand("params", "Print the card's current values, one NUMBER=VALUE a line");
     AddDeviceOptions(params, *options);
     params->callback([options, &exitCode] {
         vy::CVYAudioProtocol protocol;
@@ -37,5 +37,5 @@ void Setup(CLI::App& app, int& exitCode)
 
 CCommandRegistrar registrar("device params", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl

@@ -36,7 +36,7 @@ bool Timed(const char* name, const std::function<bool()>& exchange)
 
 bool Control(vy::CDeviceManager& manager, uint8_t take, int timeoutMs)
 {
-    vy::PacketBuffer request{}, reply{};
+    vy::PacketBuffer request {}, reply {};
     request[vy::kPacketCode] = kControlCode;
     request[vy::kPacketPayload] = take;
     return manager.SendAndReceive(request.data(), reply.data(), 3, timeoutMs);
@@ -60,15 +60,14 @@ void Setup(CLI::App& app, int& exitCode)
         std::printf("%s\n", session.Path().c_str());
         vy::CDeviceManager& manager = session.Manager();
         vy::SScrambleParams params;
-        const bool ok =
-            Timed("take control (0x90)", [&] { return Control(manager, 1, args->timeoutMs); }) &&
-            Timed("link parameters (0x0e)", [&] { return vy::ExchangeLinkParameters(manager, params); }) &&
-            Timed("release (0x90)", [&] { return Control(manager, 0, args->timeoutMs); });
+        const bool ok = Timed("take control (0x90)", [&] { return Control(manager, 1, args->timeoutMs); })
+            && Timed("link parameters (0x0e)", [&] { return vy::ExchangeLinkParameters(manager, params); })
+            && Timed("release (0x90)", [&] { return Control(manager, 0, args->timeoutMs); });
         exitCode = ok ? kExitOk : kExitFailed;
     });
 }
 
 CCommandRegistrar registrar("device ping", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl

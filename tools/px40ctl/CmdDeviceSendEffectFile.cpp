@@ -46,8 +46,8 @@ void Setup(CLI::App& app, int& exitCode)
             exitCode = kExitFailed;
             return;
         }
-        std::atomic<int> progress{0};
-        std::atomic<bool> done{false};
+        std::atomic<int> progress { 0 };
+        std::atomic<bool> done { false };
         bool ok = false;
         std::thread worker([&] {
             ok = protocol.SendEffectFile(args->file, static_cast<uint16_t>(args->number), &progress);
@@ -65,7 +65,8 @@ void Setup(CLI::App& app, int& exitCode)
         worker.join();
         protocol.Handshake(vy::cmd::kRelease);
         if (!ok) {
-            PrintError("the effect file was not taken (a bad file, or a packet not acknowledged; --verbose shows which)");
+            PrintError(
+                "the effect file was not taken (a bad file, or a packet not acknowledged; --verbose shows which)");
             exitCode = kExitFailed;
             return;
         }
@@ -75,5 +76,5 @@ void Setup(CLI::App& app, int& exitCode)
 
 CCommandRegistrar registrar("device send-effect-file", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl

@@ -27,7 +27,11 @@ struct SoundArgs {
 // Draws the transfer's messages and ends the loop when it finishes.
 class CTransferWindow : public vy::CMessageTarget {
 public:
-    explicit CTransferWindow(vy::CRunLoop& loop) : CMessageTarget(loop), m_loop(loop) {}
+    explicit CTransferWindow(vy::CRunLoop& loop)
+        : CMessageTarget(loop)
+        , m_loop(loop)
+    {
+    }
     int result = vy::kSoundTransferFailed;
 
 protected:
@@ -41,7 +45,7 @@ protected:
         case vy::kMsgSoundProgress:
             if (m_total > 0)
                 m_bar.Show(static_cast<int>(wParam * 100 / m_total),
-                           std::to_string(wParam) + " / " + std::to_string(m_total) + " bytes");
+                    std::to_string(wParam) + " / " + std::to_string(m_total) + " bytes");
             break;
         case vy::kMsgSoundFinished:
             result = static_cast<int>(wParam);
@@ -56,16 +60,16 @@ protected:
 
 private:
     vy::CRunLoop& m_loop;
-    CProgressBar m_bar{"sound"};
+    CProgressBar m_bar { "sound" };
     uint64_t m_total = 0;
 };
 
 void Setup(CLI::App& app, int& exitCode)
 {
     auto args = std::make_shared<SoundArgs>();
-    CLI::App* send = DeviceCommand(app)->add_subcommand(
-        "send-sound", "Store a converted sound in a sound slot (0xb0 header, 0xb2 data) with a progress bar; "
-                      "exit 3 when the device refuses it");
+    CLI::App* send = DeviceCommand(app)->add_subcommand("send-sound",
+        "Store a converted sound in a sound slot (0xb0 header, 0xb2 data) with a progress bar; "
+        "exit 3 when the device refuses it");
     AddDeviceOptions(send, args->device);
     send->add_option("FILE", args->file, "The converted byte stream, sent as it is")
         ->required()
@@ -94,8 +98,8 @@ void Setup(CLI::App& app, int& exitCode)
         loop.AdoptCurrentThread();
         CTransferWindow window(loop);
         vy::CSoundTransferThread transfer(protocol);
-        const vy::SSoundTransferJob job{static_cast<uint16_t>(args->slot), data.data(),
-                                        static_cast<uint32_t>(data.size()), &window};
+        const vy::SSoundTransferJob job { static_cast<uint16_t>(args->slot), data.data(),
+            static_cast<uint32_t>(data.size()), &window };
         if (!transfer.Start(job)) {
             PrintError("cannot start the transfer thread");
             exitCode = kExitFailed;
@@ -121,5 +125,5 @@ void Setup(CLI::App& app, int& exitCode)
 
 CCommandRegistrar registrar("device send-sound", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl

@@ -59,8 +59,8 @@ void Setup(CLI::App& app, int& exitCode)
                 return;
             }
             if (number < 0 || number >= defined) {
-                PrintError("parameter " + std::to_string(number) + " is not defined (0 to " +
-                           std::to_string(defined - 1) + ")");
+                PrintError("parameter " + std::to_string(number) + " is not defined (0 to "
+                    + std::to_string(defined - 1) + ")");
                 exitCode = kExitUsage;
                 return;
             }
@@ -87,5 +87,5 @@ void Setup(CLI::App& app, int& exitCode)
 
 CCommandRegistrar registrar("device set", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl

@@ -29,8 +29,8 @@ bool ParseLink(const std::string& text, vy::SScrambleParams& params)
         return false;
     if (seed > 0xFFFF || modulus > 0xFF || multiplier > 0xFFFF || increment > 0xFF)
         return false;
-    params = vy::SScrambleParams{static_cast<uint16_t>(seed), static_cast<uint8_t>(modulus),
-                                 static_cast<uint16_t>(multiplier), static_cast<uint8_t>(increment)};
+    params = vy::SScrambleParams { static_cast<uint16_t>(seed), static_cast<uint8_t>(modulus),
+        static_cast<uint16_t>(multiplier), static_cast<uint8_t>(increment) };
     return true;
 }
 
@@ -41,15 +41,15 @@ void Setup(CLI::App& app, int& exitCode)
         "pack-effect", "Print the packets of an effect file before the check byte, one a line in hex");
     pack->add_option("FILE", args->file, "Effect file")->required();
     pack->add_option("--variant", args->variant, "502: two lists, scrambled (PX40); 201: three lists")
-        ->check(CLI::IsMember({"502", "201"}))
+        ->check(CLI::IsMember({ "502", "201" }))
         ->capture_default_str();
     pack->add_option("--number", args->number, "Effect number in the header")->required()->check(CLI::Range(0, 0xFFFF));
     pack->add_option("--report-length", args->reportLength,
-                     "Output report length, report id included; packets are one byte shorter")
+            "Output report length, report id included; packets are one byte shorter")
         ->check(CLI::Range(41, 65))
         ->capture_default_str();
-    pack->add_option("--link", args->link,
-                     "Scrambling parameters SEED,MOD,MUL,INC (502; default 0,0,0,0: seed 100, modulus 20)");
+    pack->add_option(
+        "--link", args->link, "Scrambling parameters SEED,MOD,MUL,INC (502; default 0,0,0,0: seed 100, modulus 20)");
     pack->callback([args, &exitCode] {
         std::unique_ptr<vy::CPackDataVariant> builder;
         if (args->variant == "502")
@@ -84,5 +84,5 @@ void Setup(CLI::App& app, int& exitCode)
 
 CCommandRegistrar registrar("pack-effect", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl

@@ -47,9 +47,8 @@ void Setup(CLI::App& app, int& exitCode)
             exitCode = kExitUsage;
             return;
         }
-        const vy::SScrambleParams params{static_cast<uint16_t>(args->seed), static_cast<uint8_t>(args->modulus),
-                                         static_cast<uint16_t>(args->multiplier),
-                                         static_cast<uint8_t>(args->increment)};
+        const vy::SScrambleParams params { static_cast<uint16_t>(args->seed), static_cast<uint8_t>(args->modulus),
+            static_cast<uint16_t>(args->multiplier), static_cast<uint8_t>(args->increment) };
         // Bytes past the end of a short packet are simply not there to transform.
         vy::ScrambleBytes(packet.data(), packet.size(), params, args->count);
         std::cout << vy::FormatHexBytes(packet.data(), packet.size()) << '\n';
@@ -59,5 +58,5 @@ void Setup(CLI::App& app, int& exitCode)
 
 CCommandRegistrar registrar("scramble", Setup);
 
-}  // namespace
-}  // namespace px40ctl
+} // namespace
+} // namespace px40ctl

@@ -9,7 +9,11 @@ namespace {
 constexpr int kWidth = 30;
 }
 
-CProgressBar::CProgressBar(std::string label) : m_label(std::move(label)), m_terminal(::isatty(STDERR_FILENO) == 1) {}
+CProgressBar::CProgressBar(std::string label)
+    : m_label(std::move(label))
+    , m_terminal(::isatty(STDERR_FILENO) == 1)
+{
+}
 
 CProgressBar::~CProgressBar()
 {
@@ -25,7 +29,7 @@ void CProgressBar::Show(int percent, const std::string& detail)
     m_lastDetail = detail;
     const int filled = percent * kWidth / 100;
     std::fprintf(stderr, "\r%s [%s%s] %3d%% %s", m_label.c_str(), std::string(static_cast<size_t>(filled), '#').c_str(),
-                 std::string(static_cast<size_t>(kWidth - filled), '.').c_str(), percent, detail.c_str());
+        std::string(static_cast<size_t>(kWidth - filled), '.').c_str(), percent, detail.c_str());
     std::fflush(stderr);
     m_drawn = true;
 }
@@ -37,4 +41,4 @@ void CProgressBar::Finish()
     m_drawn = false;
 }
 
-}  // namespace px40ctl
+} // namespace px40ctl

@@ -23,4 +23,4 @@ private:
     std::string m_lastDetail;
 };
 
-}  // namespace px40ctl
+} // namespace px40ctl
