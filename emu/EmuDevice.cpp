@@ -1,6 +1,7 @@
 #include "emu/EmuDevice.h"
 
 #include "device/LinkExchange.h"
+#include "emu/EmuCommandSet.h"
 
 #include <algorithm>
 
@@ -42,6 +43,10 @@ CEmuDevice::CEmuDevice(const SEmuConfig& config)
 {
     m_config.inputReportLength = std::clamp(m_config.inputReportLength, 1, 256);
     m_config.outputReportLength = std::clamp(m_config.outputReportLength, 1, 256);
+    // A card with the PX40's ids takes the PX40's effect files.
+    m_state.effectFileVariant = m_config.vendorId == kPx40VendorId && m_config.productId == kPx40ProductId
+        ? PacketVariant::kTwoList
+        : PacketVariant::kThreeList;
     InstallBuiltins();
 }
 
@@ -49,6 +54,7 @@ void CEmuDevice::InstallBuiltins()
 {
     m_handlers[kLinkExchangeCode] = HandleLinkExchange;
     m_handlers[kControlCode] = HandleControl;
+    InstallCommandSet(*this);
 }
 
 void CEmuDevice::SetHandler(uint8_t code, Handler handler)
@@ -74,6 +80,9 @@ void CEmuDevice::Process(SEmuExchange& exchange)
     const uint8_t code = exchange.request[kPacketCode];
     ++m_state.requests;
     ++m_state.requestsByCode[code];
+    if (m_state.requestLog.size() < SEmuState::kMaxLoggedCodes)
+        m_state.requestLog.push_back(code);
+    exchange.replyLength = ReplyLength();
     exchange.reply.fill(0);
     exchange.reply[kPacketCode] = static_cast<uint8_t>(code + 1);
     exchange.reply[kPacketStatus] = kStatusAccepted;

@@ -19,6 +19,7 @@ namespace vy::emu {
 struct SEmuExchange {
     const uint8_t* request = nullptr;
     int requestLength = 0; // the packet length L of the host
+    int replyLength = 0; // the card's reply and report length
     std::array<uint8_t, 256> reply {};
     bool sendReply = true;
     std::vector<std::vector<uint8_t>> followUps;

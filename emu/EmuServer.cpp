@@ -3,6 +3,7 @@
 #include "base/Log.h"
 #include "device/hid/ReportDescriptor.h"
 #include "device/hid/SocketHello.h"
+#include "emu/EmuLevelReporter.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -21,9 +23,11 @@ namespace {
 constexpr int kStopTimeoutMs = 2000;
 constexpr size_t kMaxIncoming = 512;
 
-int64_t NowMs()
+// Reply times are kept in microseconds, so that a latency of 1 ms is 1 ms
+// and not anything from 0 to 2.
+int64_t NowUs()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -137,6 +141,7 @@ bool CEmuServer::Start(const std::string& socketPath)
 
 void CEmuServer::Stop()
 {
+    SetLevelReports(0);
     m_stopping = true;
     Wake();
     CThreadObject::Stop(kStopTimeoutMs);
@@ -232,7 +237,7 @@ int CEmuServer::Push(const uint8_t* packet, int length, bool seal)
         std::lock_guard<std::mutex> guard(m_mutex);
         if (seal)
             m_device.Seal(copy.data());
-        const int64_t now = NowMs();
+        const int64_t now = NowUs();
         for (const auto& entry : m_connections) {
             QueueLocked(entry.first, copy.data(), m_device.ReplyLength(), now);
             ++queued;
@@ -272,17 +277,20 @@ void CEmuServer::QueueLocked(uint64_t connection, const uint8_t* packet, int len
     m_outgoing.push(std::move(outgoing));
 }
 
-int CEmuServer::NextTimeoutMs()
+int64_t CEmuServer::NextTimeoutUs()
 {
     std::lock_guard<std::mutex> guard(m_mutex);
     if (m_outgoing.empty())
         return -1;
-    const int64_t wait = m_outgoing.top().due - NowMs();
-    return wait > 0 ? static_cast<int>(std::min<int64_t>(wait, 60000)) : 0;
+    const int64_t wait = m_outgoing.top().due - NowUs();
+    return wait > 0 ? std::min<int64_t>(wait, 60000000) : 0;
 }
 
 int CEmuServer::Run()
 {
+    // Reply latencies of a millisecond must not be stretched by the
+    // default 50 us timer slack of every wait.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
     std::vector<pollfd> entries;
     std::vector<uint64_t> ids;
     while (!m_stopping) {
@@ -297,7 +305,9 @@ int CEmuServer::Run()
                 ids.push_back(entry.first);
             }
         }
-        const int ready = ::poll(entries.data(), entries.size(), NextTimeoutMs());
+        const int64_t waitUs = NextTimeoutUs();
+        timespec timeout { static_cast<time_t>(waitUs / 1000000), static_cast<long>(waitUs % 1000000) * 1000 };
+        const int ready = ::ppoll(entries.data(), entries.size(), waitUs < 0 ? nullptr : &timeout, nullptr);
         if (ready < 0 && errno != EINTR) {
             VY_LOG("poll: %s", std::strerror(errno));
             break;
@@ -392,12 +402,14 @@ void CEmuServer::HandleReport(uint64_t connection, const uint8_t* data, size_t s
         if (m_stopAnswering || disconnect) {
             ++state.requests;
             ++state.requestsByCode[packet[kPacketCode]];
+            if (state.requestLog.size() < SEmuState::kMaxLoggedCodes)
+                state.requestLog.push_back(packet[kPacketCode]);
         } else {
             SEmuExchange exchange;
             exchange.request = packet;
             exchange.requestLength = length;
             m_device.Process(exchange);
-            const int64_t due = NowMs() + m_faults.latencyMs + jitter;
+            const int64_t due = NowUs() + 1000 * static_cast<int64_t>(m_faults.latencyMs + jitter);
             const bool drop = scriptedDrop || dropDraw < m_faults.dropRate;
             if (exchange.sendReply && !drop) {
                 if (scriptedReject || rejectDraw < m_faults.rejectRate)
@@ -421,7 +433,7 @@ void CEmuServer::HandleReport(uint64_t connection, const uint8_t* data, size_t s
 
 void CEmuServer::SendDue()
 {
-    const int64_t now = NowMs();
+    const int64_t now = NowUs();
     std::vector<uint64_t> broken;
     {
         std::lock_guard<std::mutex> guard(m_mutex);

@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <queue>
 #include <random>
@@ -18,6 +19,8 @@
 #include <vector>
 
 namespace vy::emu {
+
+class CEmuLevelReporter;
 
 // The emulated card on a listening Unix SOCK_SEQPACKET socket. Each
 // connection first receives the card's ids and report descriptor, then every
@@ -71,9 +74,22 @@ public:
     // Reports that could not be sent because a host did not read them.
     uint64_t OverflowCount() const;
 
+    // What the card reports on its own. A knob turned on the card: the value
+    // is stored and a parameter report (0x9E) sent; false for a number
+    // outside 0 .. 63.
+    bool TurnKnob(int param, int32_t value);
+    // One parameter report carrying the stored values of `params`.
+    int ReportParams(const std::vector<int>& params);
+    // A custom slot (from 1) changed on the card: `values` (number, value)
+    // are stored and the custom-effects-changed report (0x9A) sent.
+    bool ChangeCustomEffect(int slot, const std::vector<std::pair<int, int32_t>>& values);
+    // Level reports (0x1F) `perSecond` times a second (0: none), carrying
+    // `levels`, or a slowly moving pair of meters when empty.
+    void SetLevelReports(int perSecond, std::vector<uint8_t> levels = {});
+
 private:
     struct SOutgoing {
-        int64_t due;
+        int64_t due; // steady clock, microseconds
         uint64_t sequence;
         uint64_t connection;
         std::vector<uint8_t> report; // report id first
@@ -95,7 +111,9 @@ private:
     void SendDue();
     void CloseConnection(uint64_t connection);
     void CloseAllConnections();
-    int NextTimeoutMs();
+    // Microseconds until the next reply is due, -1 when none waits.
+    int64_t NextTimeoutUs();
+    void PushLevels();
 
     SEmuConfig m_config;
     std::string m_socketPath;
@@ -118,6 +136,11 @@ private:
     std::priority_queue<SOutgoing, std::vector<SOutgoing>, std::greater<SOutgoing>> m_outgoing;
     uint64_t m_nextSequence = 0;
     uint64_t m_overflows = 0;
+
+    std::mutex m_levelMutex; // serialises SetLevelReports and Stop
+    std::unique_ptr<CEmuLevelReporter> m_levelReporter;
+    std::vector<uint8_t> m_levels;
+    uint32_t m_levelTicks = 0;
 };
 
 } // namespace vy::emu

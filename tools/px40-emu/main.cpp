@@ -1,5 +1,6 @@
 // px40-emu: the emulated PX40 on a socket, for running the program and the
 // tools without a card.
+#include "Console.h"
 #include "device/hid/DevicePath.h"
 #include "emu/EmuServer.h"
 #include "emu/PacketTrace.h"
@@ -29,6 +30,10 @@ int main(int argc, char** argv)
     int reportLength = 41;
     bool trace = false;
     bool discoverable = false;
+    std::string archive, dataDir;
+    int knobParam = 5;
+    int levelRate = 0;
+    long refuseAbove = -1;
     std::string name;
 
     CLI::Option* socketOption = app.add_option("--socket", socketPath, "Socket path to listen on");
@@ -54,6 +59,16 @@ int main(int argc, char** argv)
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--seed", config.seed, "Seed of the fault and link-parameter draws")->capture_default_str();
     app.add_flag("--trace", trace, "Print every packet received (>) and sent (<)");
+    CLI::Option* archiveOption
+        = app.add_option("--archive", archive, "Take the parameters and custom slots from this UI resource archive");
+    app.add_option("--data", dataDir, "Take them from a folder of definition documents (parameter.xml, ...)")
+        ->excludes(archiveOption);
+    app.add_option("--knob", knobParam, "Parameter that SIGUSR1 turns one step up")
+        ->check(CLI::Range(0, 63))
+        ->capture_default_str();
+    app.add_option("--levels", levelRate, "Level reports (0x1f) a second")->check(CLI::Range(0, 1000));
+    app.add_option("--refuse-above", refuseAbove, "Refuse sounds longer than this many bytes")
+        ->check(CLI::Range(0L, 0xFFFFFFL));
     CLI11_PARSE(app, argc, argv);
 
     if (!vy::ParseUsbId(vid, config.vendorId) || !vy::ParseUsbId(pid, config.productId)) {
@@ -77,12 +92,13 @@ int main(int argc, char** argv)
     config.inputReportLength = reportLength;
     config.outputReportLength = reportLength;
 
-    // Signals are taken by sigwait below, so the serving thread never sees them.
+    // Signals are taken by the console below, so the serving thread never sees them.
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGHUP);
+    sigaddset(&signals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     vy::emu::CEmuServer server(config);
@@ -100,8 +116,18 @@ int main(int argc, char** argv)
         socketPath.c_str(), reportLength);
     std::fprintf(
         stderr, "px40-emu: device path %s\n", vy::EmuDevicePath(socketPath, config.vendorId, config.productId).c_str());
-    int received = 0;
-    sigwait(&signals, &received);
+    const std::string loaded = LoadDefinitions(server, archive, dataDir);
+    if (!loaded.empty())
+        std::fprintf(stderr, "px40-emu: parameters and custom slots from %s\n", loaded.c_str());
+    else if (!archive.empty() || !dataDir.empty())
+        std::fprintf(stderr, "px40-emu: no parameter definitions found; the card starts with none\n");
+    if (refuseAbove >= 0)
+        server.WithState([&](vy::emu::SEmuState& state) { state.soundMaxLength = static_cast<uint32_t>(refuseAbove); });
+    if (levelRate > 0)
+        server.SetLevelReports(levelRate);
+    std::fprintf(
+        stderr, "px40-emu: commands on standard input ('help'); SIGUSR1 turns the knob of parameter %d\n", knobParam);
+    const int result = RunConsole(server, signals, knobParam);
     server.Stop();
-    return 0;
+    return result;
 }

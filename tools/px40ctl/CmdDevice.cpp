@@ -37,8 +37,9 @@ void AddDeviceOptions(CLI::App* command, SDeviceOptions& options)
     command->add_flag("--verbose", options.verbose, "Show the link's log records on standard error");
 }
 
-CDeviceSession::CDeviceSession(const SDeviceOptions& options)
+CDeviceSession::CDeviceSession(const SDeviceOptions& options, vy::ICommProtocol* protocol)
     : m_options(options)
+    , m_activeProtocol(protocol ? protocol : &m_protocol)
 {
     // Link records (time-outs, retries) are for diagnosis; the command says
     // what failed in its own words.
@@ -71,7 +72,7 @@ bool CDeviceSession::Open()
         PrintError(vy::PermissionFixText(m_path));
         return false;
     }
-    if (!m_manager->Open(vy::CreateTransport(m_path), &m_protocol)) {
+    if (!m_manager->Open(vy::CreateTransport(m_path), m_activeProtocol)) {
         if (vy::IsEmuDevicePath(m_path))
             PrintError("cannot open " + m_path + ": no emulator answers on that socket (is px40-emu running?)");
         else

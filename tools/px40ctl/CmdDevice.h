@@ -26,7 +26,9 @@ void AddDeviceOptions(CLI::App* command, SDeviceOptions& options);
 // what went wrong (no device, no permission, no answer) on standard error.
 class CDeviceSession {
 public:
-    explicit CDeviceSession(const SDeviceOptions& options);
+    // Opens the link with `protocol` (the caller's, kept alive until the
+    // session ends), or with a frame-only protocol when null.
+    explicit CDeviceSession(const SDeviceOptions& options, vy::ICommProtocol* protocol = nullptr);
     ~CDeviceSession();
     CDeviceSession(const CDeviceSession&) = delete;
     CDeviceSession& operator=(const CDeviceSession&) = delete;
@@ -40,6 +42,7 @@ private:
     SDeviceOptions m_options;
     std::string m_path;
     vy::CCallbackProtocol m_protocol;
+    vy::ICommProtocol* m_activeProtocol = nullptr;
     std::unique_ptr<vy::CDeviceManager> m_manager;
 };
 

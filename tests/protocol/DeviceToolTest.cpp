@@ -1,0 +1,164 @@
+// px40ctl's device subcommands and pack-effect, run as programs against an
+// emulated card served by the test.
+#include "device/HexText.h"
+#include "emu/EmuDefaults.h"
+#include "emu/EmuServer.h"
+#include "model/Definitions.h"
+#include "model/FolderResourceProvider.h"
+#include "protocol/Bytes.h"
+#include "protocol/PackData502.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace vy::test {
+namespace {
+
+struct SRun {
+    int exitCode = -1;
+    std::string out;
+};
+
+SRun Px40ctl(const std::string& arguments)
+{
+    const std::string command = std::string(VY_BINARY_DIR) + "/tools/px40ctl/px40ctl " + arguments + " 2>/dev/null";
+    SRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, got);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class DeviceToolTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CFolderResourceProvider resources(SourceDir() + "/data/archive");
+        CDefinitions defs;
+        EffectRecord current;
+        ASSERT_TRUE(defs.LoadAll(resources, "effect", current));
+        m_server.WithState([&](emu::SEmuState& state) { emu::LoadProductDefaults(state, defs, current); });
+        ASSERT_TRUE(m_server.Start(m_dir.File("card.sock")));
+    }
+    std::string Device() const { return " --device emu:" + m_dir.File("card.sock"); }
+    std::string Data() const { return " --data " + SourceDir() + "/data/archive/DATA"; }
+
+    CTempDir m_dir;
+    emu::CEmuServer m_server;
+};
+
+TEST_F(DeviceToolTest, InfoParamsSetAndCustomEffect)
+{
+    m_server.WithState([](emu::SEmuState& state) {
+        state.hardwareVersion = 23;
+        state.firmwareVersion = 7;
+        state.deviceType = 2;
+    });
+    SRun info = Px40ctl("device info" + Device());
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_EQ(info.out, "hardware  V2.3\nfirmware  V0.7\ntype      话筒\n");
+
+    SRun set = Px40ctl("device set 5=61 13=300" + Device() + Data());
+    EXPECT_EQ(set.exitCode, 0);
+    SRun params = Px40ctl("device params" + Device());
+    EXPECT_EQ(params.exitCode, 0);
+    EXPECT_NE(params.out.find("\n5=61\n"), std::string::npos) << params.out;
+    EXPECT_NE(params.out.find("\n13=300\n"), std::string::npos) << params.out;
+    EXPECT_EQ(std::count(params.out.begin(), params.out.end(), '\n'), 36);
+
+    EXPECT_EQ(Px40ctl("device set 99=1" + Device() + Data()).exitCode, 2);
+    EXPECT_EQ(Px40ctl("device set 5=9000" + Device() + Data()).exitCode, 2);
+    EXPECT_EQ(Px40ctl("device set 5:1" + Device() + Data()).exitCode, 2);
+
+    SRun custom = Px40ctl("device custom-effect 2" + Device());
+    EXPECT_EQ(custom.exitCode, 0);
+    EXPECT_EQ(custom.out.substr(0, 5), "0=32\n");
+    EXPECT_EQ(std::count(custom.out.begin(), custom.out.end(), '\n'), 64);
+}
+
+TEST_F(DeviceToolTest, SendSoundExitCodes)
+{
+    const std::string sound = m_dir.File("sound.bin");
+    std::string bytes(1000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 13);
+    WriteFileBytes(sound, bytes);
+    EXPECT_EQ(Px40ctl("device send-sound " + sound + " --slot 4" + Device()).exitCode, 0);
+    m_server.WithState([&](emu::SEmuState& state) {
+        ASSERT_TRUE(state.sounds.count(4));
+        EXPECT_EQ(std::string(state.sounds[4].data.begin(), state.sounds[4].data.end()), bytes);
+        state.soundMaxLength = 999;
+    });
+    EXPECT_EQ(Px40ctl("device send-sound " + sound + " --slot 4" + Device()).exitCode, 3);
+    // No card serving: the link cannot be opened.
+    m_server.Stop();
+    EXPECT_EQ(Px40ctl("device send-sound " + sound + " --slot 4" + Device()).exitCode, 1);
+}
+
+TEST_F(DeviceToolTest, SendEffectFileArrivesWhole)
+{
+    const std::string path = SourceDir() + "/data/res/effects/studio_vocal.eff";
+    EXPECT_EQ(Px40ctl("device send-effect-file " + path + " --number 3" + Device()).exitCode, 0);
+    CPackData502 reference;
+    ASSERT_TRUE(reference.LoadFile(path));
+    m_server.WithState([&](emu::SEmuState& state) {
+        EXPECT_TRUE(state.lastEffectFile.complete);
+        EXPECT_EQ(state.lastEffectFile.number, 3);
+        EXPECT_EQ(state.lastEffectFile.listA, reference.ListA());
+        EXPECT_EQ(state.lastEffectFile.listB, reference.ListB());
+        EXPECT_FALSE(state.controlled); // released at the end
+    });
+    EXPECT_EQ(Px40ctl("device send-effect-file " + m_dir.File("card.sock") + " --number 3" + Device()).exitCode, 1);
+}
+
+TEST(PackEffectToolTest, PrintsScrambledPacketsBeforeTheCheckByte)
+{
+    CTempDir dir;
+    std::string file;
+    const uint32_t header[2] = { 16, 8 };
+    file.append(reinterpret_cast<const char*>(header), sizeof header);
+    for (int i = 0; i < 24; ++i)
+        file.push_back(static_cast<char>(0x40 + i));
+    WriteFileBytes(dir.File("f.eff"), file);
+
+    SRun run = Px40ctl("pack-effect " + dir.File("f.eff") + " --number 258 --link 4660,33,1287,19");
+    ASSERT_EQ(run.exitCode, 0);
+    std::istringstream lines(run.out);
+    std::vector<std::vector<uint8_t>> packets;
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<uint8_t> packet;
+        ASSERT_TRUE(ParseHexBytes(line, packet)) << line;
+        EXPECT_EQ(packet.size(), 39u);
+        packet.resize(64);
+        ScrambleBytes(packet.data(), packet.size(), SScrambleParams { 4660, 33, 1287, 19 }, kScrambleCount);
+        packets.push_back(packet);
+    }
+    ASSERT_EQ(packets.size(), 3u);
+    EXPECT_EQ(packets[0][0], 0x02);
+    EXPECT_EQ(bytes::GetBe16(&packets[0][4]), 258u);
+    EXPECT_EQ(bytes::GetBe16(&packets[0][6]), 1u); // list B packets
+    EXPECT_EQ(bytes::GetBe16(&packets[0][11]), 1u); // list A packets
+    EXPECT_EQ(packets[1][0], 0x04);
+    EXPECT_EQ(packets[1][4], 0x50); // list B follows the 16 bytes of list A
+    EXPECT_EQ(packets[2][0], 0x06);
+    EXPECT_EQ(packets[2][4], 0x40);
+
+    EXPECT_EQ(Px40ctl("pack-effect " + dir.File("missing.eff") + " --number 1").exitCode, 1);
+    EXPECT_EQ(Px40ctl("pack-effect " + dir.File("f.eff") + " --number 1 --link 1,2,3").exitCode, 2);
+    EXPECT_EQ(Px40ctl("pack-effect " + dir.File("f.eff") + " --number 1 --variant 201").exitCode, 1);
+}
+
+} // namespace
+} // namespace vy::test
