@@ -1,4 +1,5 @@
 #include "base/HotkeyText.h"
+#include "base/HexText.h"
 
 #include "base/HotkeyRegistrar.h"
 #include "base/Utf.h"
@@ -83,17 +84,6 @@ constexpr Modifier kModifiers[] = {
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
     return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::optional<uint32_t> ParseKeyName(std::string_view name)

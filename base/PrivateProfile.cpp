@@ -1,5 +1,6 @@
 #include "base/PrivateProfile.h"
 
+#include "base/HexText.h"
 #include "base/Log.h"
 #include "base/Utf.h"
 
@@ -558,19 +559,10 @@ bool DecodeProfileStruct(std::string_view text, void* out, size_t size)
 {
     if (!out || text.size() != size * 2 + 2)
         return false;
-    auto nibble = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    };
     std::vector<unsigned char> bytes(size + 1);
     for (size_t i = 0; i <= size; ++i) {
-        int hi = nibble(text[2 * i]);
-        int lo = nibble(text[2 * i + 1]);
+        int hi = HexDigit(text[2 * i]);
+        int lo = HexDigit(text[2 * i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         bytes[i] = static_cast<unsigned char>(hi << 4 | lo);

@@ -1,4 +1,5 @@
 #include "emu/PacketTrace.h"
+#include "base/HexText.h"
 
 #include <cstdio>
 
@@ -33,17 +34,6 @@ constexpr SNamedCode kReports[] = {
     { 0x9A, "custom effects changed" },
     { 0x9E, "parameters changed on the device" },
 };
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 

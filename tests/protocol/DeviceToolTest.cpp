@@ -1,6 +1,6 @@
 // px40ctl's device subcommands and pack-effect, run as programs against an
 // emulated card served by the test.
-#include "device/HexText.h"
+#include "base/HexText.h"
 #include "emu/EmuDefaults.h"
 #include "emu/EmuServer.h"
 #include "model/Definitions.h"

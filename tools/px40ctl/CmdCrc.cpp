@@ -1,7 +1,7 @@
 // px40ctl crc: the card's check byte of some bytes.
 #include "Command.h"
 
-#include "device/HexText.h"
+#include "base/HexText.h"
 #include "device/Packet.h"
 
 #include <cstdio>

@@ -1,6 +1,7 @@
 // px40ctl ini: read and write the program's INI settings files.
 #include "Command.h"
 
+#include "base/HexText.h"
 #include "base/PrivateProfile.h"
 
 #include <iostream>
@@ -19,29 +20,6 @@ struct IniArgs {
     int defaultInt = 0;
     size_t size = 0;
 };
-
-bool ParseHex(const std::string& hex, std::vector<unsigned char>& bytes)
-{
-    if (hex.size() % 2 != 0)
-        return false;
-    bytes.clear();
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        auto digit = [](char c) {
-            if (c >= '0' && c <= '9')
-                return c - '0';
-            if (c >= 'a' && c <= 'f')
-                return c - 'a' + 10;
-            if (c >= 'A' && c <= 'F')
-                return c - 'A' + 10;
-            return -1;
-        };
-        int hi = digit(hex[i]), lo = digit(hex[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        bytes.push_back(static_cast<unsigned char>(hi << 4 | lo));
-    }
-    return true;
-}
 
 void AddPositionals(CLI::App* sub, IniArgs& args, bool withKey)
 {
@@ -77,20 +55,14 @@ void Setup(CLI::App& app, int& exitCode)
     AddPositionals(getStruct, *args, true);
     getStruct->add_option("SIZE", args->size, "Record size in bytes")->required()->check(CLI::Range(1, 1 << 20));
     getStruct->callback([args, &exitCode] {
-        std::vector<unsigned char> bytes(args->size);
+        std::vector<uint8_t> bytes(args->size);
         if (!vy::CPrivateProfile::GetStruct(args->file, args->section, args->key, bytes.data(), bytes.size())) {
             PrintError("no record of " + std::to_string(args->size) + " bytes at [" + args->section + "] " +
                        args->key + " (absent, or its size or checksum does not match)");
             exitCode = kExitFailed;
             return;
         }
-        static const char kDigits[] = "0123456789abcdef";
-        std::string hex;
-        for (unsigned char b : bytes) {
-            hex.push_back(kDigits[b >> 4]);
-            hex.push_back(kDigits[b & 0x0F]);
-        }
-        std::cout << hex << '\n';
+        std::cout << vy::FormatHexBytes(bytes.data(), bytes.size()) << '\n';
         exitCode = kExitOk;
     });
 
@@ -110,8 +82,8 @@ void Setup(CLI::App& app, int& exitCode)
     AddPositionals(setStruct, *args, true);
     setStruct->add_option("HEX", args->value, "Record bytes as hex")->required();
     setStruct->callback([args, &exitCode] {
-        std::vector<unsigned char> bytes;
-        if (!ParseHex(args->value, bytes)) {
+        std::vector<uint8_t> bytes;
+        if (!vy::ParseHexBytes(args->value, bytes)) {
             PrintError("HEX must be an even number of hex digits");
             exitCode = kExitUsage;
             return;

@@ -2,7 +2,7 @@
 // check byte is added, one per line in lower-case hex.
 #include "Command.h"
 
-#include "device/HexText.h"
+#include "base/HexText.h"
 #include "protocol/PackData201.h"
 #include "protocol/PackData502.h"
 

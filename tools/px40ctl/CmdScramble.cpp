@@ -1,7 +1,7 @@
 // px40ctl scramble: the easy scrambler applied to a packet.
 #include "Command.h"
 
-#include "device/HexText.h"
+#include "base/HexText.h"
 #include "device/ZanEasyEncrypt.h"
 
 #include <iostream>

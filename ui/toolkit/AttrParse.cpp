@@ -1,4 +1,5 @@
 #include "ui/toolkit/AttrParse.h"
+#include "base/HexText.h"
 
 #include "base/Utf.h"
 
@@ -16,17 +17,6 @@ std::string_view Trim(std::string_view s)
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
         s.remove_suffix(1);
     return s;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace

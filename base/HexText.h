@@ -6,6 +6,9 @@
 
 namespace vy {
 
+// The value of one hex digit (either case), or -1.
+int HexDigit(char c);
+
 // Bytes written as hex digit pairs, blanks allowed between pairs
 // ("616263", "61 62 63"). False on an odd digit or any other character.
 bool ParseHexBytes(const std::string& text, std::vector<uint8_t>& bytes);

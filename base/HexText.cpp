@@ -1,7 +1,6 @@
-#include "device/HexText.h"
+#include "base/HexText.h"
 
 namespace vy {
-namespace {
 
 int HexDigit(char c)
 {
@@ -13,8 +12,6 @@ int HexDigit(char c)
         return c - 'A' + 10;
     return -1;
 }
-
-} // namespace
 
 bool ParseHexBytes(const std::string& text, std::vector<uint8_t>& bytes)
 {
