@@ -1,5 +1,6 @@
 #include "Console.h"
 
+#include "base/UserFolders.h"
 #include "emu/EmuConsole.h"
 #include "emu/EmuDefaults.h"
 #include "emu/EmuServer.h"
@@ -20,19 +21,6 @@ namespace {
 
 constexpr int kKnobTop = 100;
 
-std::string InstalledArchive()
-{
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    std::string base;
-    if (xdg && *xdg == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && *home ? home : ".") + "/.local/share";
-    }
-    return base + "/novarel/PX40/data/res/layout";
-}
-
 void Print(const std::string& text)
 {
     std::fputs(text.c_str(), stdout);
@@ -49,7 +37,7 @@ std::string LoadDefinitions(vy::emu::CEmuServer& server, const std::string& arch
         resources = std::make_unique<vy::CFolderResourceProvider>(dataDir, "DATA");
         description = "folder " + dataDir;
     } else {
-        const std::string path = archive.empty() ? InstalledArchive() : archive;
+        const std::string path = archive.empty() ? (vy::UserDataFolder() + "/data/res/layout") : archive;
         auto provider = std::make_unique<vy::CArchiveResourceProvider>();
         if (!provider->Open(path))
             return {};

@@ -2,6 +2,7 @@
 #include "Command.h"
 
 #include "base/HotkeyText.h"
+#include "base/UserFolders.h"
 #include "store/SoundPadStore.h"
 
 #include <cstdio>
@@ -10,21 +11,6 @@
 
 namespace px40ctl {
 namespace {
-
-// Where the installed program keeps mood.db: the data folder inside the user
-// data folder.
-std::string DefaultMoodFile()
-{
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    std::string base;
-    if (dataHome && dataHome[0] == '/') {
-        base = dataHome;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home ? home : "") + "/.local/share";
-    }
-    return base + "/novarel/PX40/data/mood.db";
-}
 
 const char* KindText(int32_t kind)
 {
@@ -101,7 +87,7 @@ void Setup(CLI::App& app, int& exitCode)
                 "played pad");
     show->add_option("FILE", *file, "Sound pad file (default: the installed program's mood.db)");
     show->callback([file, &exitCode] {
-        exitCode = Show(file->empty() ? DefaultMoodFile() : *file);
+        exitCode = Show(file->empty() ? (vy::UserDataFolder() + "/data/mood.db") : *file);
         std::fflush(stdout);
     });
 }

@@ -1,5 +1,6 @@
 #include "DefinitionSource.h"
 
+#include "base/UserFolders.h"
 #include "model/ArchiveResourceProvider.h"
 #include "model/DeviceModel.h"
 #include "model/FolderResourceProvider.h"
@@ -19,19 +20,6 @@ void AddDefinitionOptions(CLI::App* command, DefinitionSource& source)
     archive->excludes(data);
 }
 
-std::string UserDataFolder()
-{
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    std::string base;
-    if (xdg && *xdg == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home && *home ? home : ".") + "/.local/share";
-    }
-    return base + "/novarel/PX40";
-}
-
 bool OpenDefinitions(const DefinitionSource& source, OpenedDefinitions& opened, std::string& error)
 {
     namespace fs = std::filesystem;
@@ -49,7 +37,7 @@ bool OpenDefinitions(const DefinitionSource& source, OpenedDefinitions& opened, 
     }
     std::string archive = source.archive;
     if (archive.empty())
-        archive = UserDataFolder() + "/data/res/layout";
+        archive = vy::UserDataFolder() + "/data/res/layout";
     auto provider = std::make_unique<vy::CArchiveResourceProvider>();
     if (!provider->Open(archive)) {
         error = "cannot open the UI resource archive " + archive + " (missing, or not a ZIP archive)";

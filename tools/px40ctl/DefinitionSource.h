@@ -34,9 +34,6 @@ struct OpenedDefinitions {
 // folder does not exist.
 bool OpenDefinitions(const DefinitionSource& source, OpenedDefinitions& opened, std::string& error);
 
-// $XDG_DATA_HOME/novarel/PX40 (XDG_DATA_HOME defaults to ~/.local/share).
-std::string UserDataFolder();
-
 // The definitions and rules as the program loads them for the PX40: the
 // four definition loaders, the rule document and the model override.
 struct LoadedDefinitions {
