@@ -3,7 +3,9 @@
 
 #include "base/Log.h"
 #include "base/NotifyCenter.h"
+#include "base/UiLoop.h"
 #include "device/CommDeviceMgmt.h"
+#include "model/RuleSet.h"
 #include "protocol/Bytes.h"
 #include "protocol/DeviceEvents.h"
 #include "protocol/PackData502.h"
@@ -27,6 +29,8 @@ CVYAudioProtocol::CVYAudioProtocol(std::unique_ptr<CPackDataVariant> packData)
     : CProtocol(kDefaultPacketLength)
     , m_packData(packData ? std::move(packData) : std::make_unique<CPackData502>())
     , m_clock(SteadyNowMs)
+    , m_rules(&RuleSet::Instance())
+    , m_throttle([this] { return m_loop ? m_loop->NowMs() : SteadyNowMs(); }, [this] { WriteParams(0); })
 {
 }
 

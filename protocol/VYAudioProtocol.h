@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/NotifyCenter.h"
 #include "device/Packet.h"
 #include "device/Protocol.h"
 #include "model/Definitions.h"
@@ -7,6 +8,8 @@
 #include "model/ParamEncoding.h"
 #include "protocol/CommandSet.h"
 #include "protocol/PackDataVariant.h"
+#include "protocol/SendThrottle.h"
+#include "protocol/SettingsFile.h"
 
 #include <atomic>
 #include <cstdint>
@@ -19,16 +22,41 @@
 namespace vy {
 
 class ICommDeviceMgmt;
-class SNotifyCenter;
+class IAppHotkeys;
+class IHotkeyRegistrar;
+class IMessageTarget;
+class IParamControlBinder;
+class IResourceProvider;
+class IUiLoop;
+class RuleSet;
 
-// The card's protocol object: the command set over the device manager it is
-// attached to, the unsolicited reports turned into events, and the parameter
-// words waiting to be written.
+// What the workspace loads for a device model (the model's descriptor).
+struct SWorkspaceConfig {
+    const IResourceProvider* resources = nullptr; // the definition documents
+    std::string resourceFolder; // effect files lie below it
+    std::string effectFileDocument = "effect";
+    std::string downloadSection = settings::kDefaultDownloadSection;
+    std::string model = "PX40";
+};
+
+// The control ids and timer the workspace knows by number.
+constexpr int kOneTouchSoundtrackId = 7010;
+constexpr uint32_t kSendThrottleTimerId = 100;
+constexpr uint32_t kSendThrottleIntervalMs = 200;
+
+// The card's protocol object and the workspace of its sound settings, one
+// object: the command set over the device manager it is attached to, the
+// unsolicited reports turned into events, and the model of parameters,
+// effects and hotkeys with its persistence in the settings file.
 //
 // Commands run on the calling thread (UI, heartbeat or transfer thread); the
 // manager's send lock serialises them. Every command returns false at once
-// while no manager is attached. The pending writes and the definitions are
-// UI-thread state.
+// while no manager is attached. Everything of the workspace (pending writes,
+// definitions, effects) is UI-thread state.
+//
+// The definition is split by concern: VYAudioProtocol.cpp (commands),
+// WorkSpace.cpp (loading, values, reports), WorkSpaceSelect.cpp (selection),
+// WorkSpaceEdit.cpp (saving and editing), WorkSpaceHotkeys.cpp.
 class CVYAudioProtocol : public CProtocol {
 public:
     // Takes over the packet builder of the device model (null: the PX40's).
@@ -84,10 +112,136 @@ public:
     // The clock of the custom-effect series limit (monotonic ms).
     void SetClock(std::function<int64_t()> clock);
 
+    // --- workspace: links ---
+    void SetWorkspaceConfig(SWorkspaceConfig config) { m_config = std::move(config); }
+    const SWorkspaceConfig& WorkspaceConfig() const { return m_config; }
+    // The UI loop whose clock the send throttle reads (required before Start).
+    void SetUiLoop(IUiLoop* loop) { m_loop = loop; }
+    void SetSettingsFile(CSettingsFile* file) { m_settings = file ? file : &CSettingsFile::Instance(); }
+    CSettingsFile& Settings() { return *m_settings; }
+    void SetRuleSet(RuleSet* rules);
+    RuleSet& Rules() const { return *m_rules; }
+    // The main window: events are raised only while it exists; hotkeys are
+    // registered on it. Null when it does not exist.
+    void SetMainWindow(IMessageTarget* window) { m_mainWindow = window; }
+    IMessageTarget* MainWindow() const { return m_mainWindow; }
+    void SetControlBinder(IParamControlBinder* binder) { m_binder = binder; }
+    void SetHotkeyRegistrar(IHotkeyRegistrar* registrar) { m_hotkeyRegistrar = registrar; }
+    void SetAppHotkeys(IAppHotkeys* appHotkeys) { m_appHotkeys = appHotkeys; }
+    // The application's device manager (the one IsDeviceReady asks).
+    void SetDeviceManager(ICommDeviceMgmt* manager) { m_appManager = manager; }
+    // The effect page's set-up of the send throttle (timer 100, 200 ms).
+    void SetupSendThrottle(IMessageTarget* window, uint32_t timerId = kSendThrottleTimerId,
+        uint32_t intervalMs = kSendThrottleIntervalMs, bool deferAlways = false);
+    CSendThrottle& SendThrottle() { return m_throttle; }
+    // Timer `kSendThrottleTimerId` of the throttle's window fired.
+    void OnSendThrottleTimer() { m_throttle.OnTimer(); }
+
+    // --- workspace: life ---
+    // Loads the definitions and the user's state from the settings file.
+    void Init();
+    // Init, then listens to the card's reports.
+    void Start();
+    // Empties every list (the counts go to 0) and stops listening.
+    void Release();
+
+    // --- workspace: reading ---
+    int32_t GetValue(int32_t paramNo) const;
+    const EffectRecord& Current() const { return m_current; }
+    const EffectRecord& Saved() const { return m_saved; }
+    const std::vector<ParamDef>& ParamDefs() const { return m_defs.ParamDefs(); }
+    const std::vector<EffectRecord>& Effects() const { return m_defs.Effects(); }
+    const std::vector<EffectRecord>& MyEffects() const { return m_myEffects; }
+    const std::vector<EffectRecord>& EffectFiles() const { return m_defs.EffectFiles(); }
+    const std::vector<EffectRecord>& ExtraEffects() const { return m_extraEffects; }
+    const std::vector<EffectRecord>& Downloaded() const { return m_downloaded; }
+    // The downloaded record with that cloud id, or null.
+    const EffectRecord* FindDownloaded(int32_t cloudId) const;
+    const std::vector<std::vector<int32_t>>& GroupParams() const { return m_groupParams; }
+    const std::vector<std::string>& GroupNames() const { return m_groupNames; }
+    const std::map<int32_t, uint32_t>& Hotkeys() const { return m_hotkeys; }
+    int32_t DefaultEffectCount() const { return m_defs.DefaultEffectCount(); }
+    int32_t DeviceCustomEffectCount() const { return m_defs.DeviceCustomEffectCount(); }
+    int32_t DeviceEffectCount() const { return m_defs.DeviceEffectCount(); }
+    int32_t EqFirstParam() const { return m_defs.EqFirstParam(); }
+    int32_t EqBandCount() const { return m_defs.EqBandCount(); }
+    int32_t EffectNumberParam() const { return m_defs.EffectNumberParam(); }
+    int32_t GetEffectNumberValue() const { return GetValue(EffectNumberParam()); }
+    bool IsConnected() const { return m_connected.load() != 0; }
+    // A device manager exists, the session is connected and the device is open.
+    bool IsDeviceReady() const;
+
+    // The global index a reported effect number stands for: itself below
+    // DeviceEffectCount, else a custom slot code, limited to the last slot.
+    int32_t DecodeReportedEffect(int32_t value) const;
+    // At connection: below 16 the index itself, else the custom slot code;
+    // not limited (the caller checks the range).
+    int32_t DecodeConnectEffect(int32_t value) const;
+
+    // --- workspace: values ---
+    void SetParam(int32_t paramNo, int32_t value);
+    void OnUiParamChanged(int controlId, int32_t paramNo, int32_t value);
+    bool SendAllParams(int all);
+    bool SendEffectNumber(int32_t value);
+    bool StoreEffectOnDevice(const EffectRecord& record);
+    void ApplyRecord(const EffectRecord& record);
+    void RaiseParamChanged();
+    // The card's reports ("on_recv_data"): parameter changes and custom slot changes.
+    void OnRecvData(const CEventBase& event);
+    void SyncDeviceCustomEffects();
+
+    // --- workspace: selection ---
+    bool SelectDeviceEffect(int32_t globalIndex);
+    bool SelectMyEffect(int32_t slot);
+    bool SelectEffect(int32_t index, int32_t kind);
+    bool SelectFileEffect(int32_t index, int32_t kind);
+    bool SelectCloudEffect(int32_t cloudId);
+    bool ApplyFileEffect(const EffectRecord& record, const std::string& path, uint16_t number);
+    bool ResetGroupToEffect(int32_t group);
+    bool ApplyPreset(int32_t group, int32_t slot);
+
+    // --- workspace: editing ---
+    bool SaveCurrentAs(int32_t slot, int32_t kind, const std::string& name);
+    bool DeleteMyEffect(int32_t globalIndex);
+    bool RenameMyEffect(int32_t globalIndex, const std::string& name);
+    bool SetDeviceSlotRecord(int32_t slot, const EffectRecord& record);
+    bool AddDownloaded(const EffectRecord& record);
+    bool NameExists(int32_t kind, int32_t slot, const std::string& name) const;
+    bool IsModified() const;
+    bool SaveCustomPreset(const std::string& name, int32_t group, int32_t slot);
+    const SPreset* GetPreset(int32_t slot, int32_t group) const;
+
+    // --- workspace: hotkeys ---
+    bool SetEffectHotkey(int32_t globalIndex, uint32_t hotkey);
+    bool ClearEffectHotkey(int32_t globalIndex);
+    bool SaveEffectHotkeys();
+    void RegisterEffectHotkeys();
+    void UnregisterEffectHotkeys();
+    void RegisterAllHotkeys();
+    void UnregisterAllHotkeys();
+    bool IsHotkeyUsed(uint32_t hotkey) const;
+
+protected:
+    void SetConnected(int connected) { m_connected = connected; }
+
 private:
     // The packets of a parameter series for the pending words.
     std::vector<PacketBuffer> BuildParamSeries(uint8_t code);
     void PostReport(const uint8_t* packet, bool levels);
+
+    // Workspace helpers.
+    void BuildGroups();
+    void LoadHotkeys();
+    void LoadDownloaded();
+    void RebuildDownloadedIndex();
+    bool WriteDownloaded();
+    // The record a hotkey of that global index lives in, or null.
+    EffectRecord* EffectAt(int32_t globalIndex);
+    bool IsMerged(int32_t paramNo) const;
+    void OnParamReport(const uint8_t* packet);
+    // The stored record of the current effect (by kind and index).
+    EffectRecord StoredCurrent() const;
+    bool FireIfMainWindow(const CEventBase& event);
 
     std::atomic<ICommDeviceMgmt*> m_manager { nullptr };
     std::atomic<SNotifyCenter*> m_notifyCenter { nullptr };
@@ -95,6 +249,31 @@ private:
     CDefinitions m_defs;
     ParamWords m_pending;
     std::function<int64_t()> m_clock;
+
+    // Workspace state.
+    SWorkspaceConfig m_config;
+    IUiLoop* m_loop = nullptr;
+    CSettingsFile* m_settings = &CSettingsFile::Instance();
+    RuleSet* m_rules = nullptr;
+    IMessageTarget* m_mainWindow = nullptr;
+    IParamControlBinder* m_binder = nullptr;
+    IHotkeyRegistrar* m_hotkeyRegistrar = nullptr;
+    IAppHotkeys* m_appHotkeys = nullptr;
+    ICommDeviceMgmt* m_appManager = nullptr;
+    CSendThrottle m_throttle;
+    EffectRecord m_current;
+    EffectRecord m_saved;
+    std::vector<std::vector<int32_t>> m_groupParams;
+    std::vector<std::string> m_groupNames;
+    std::vector<EffectRecord> m_myEffects;
+    std::vector<EffectRecord> m_extraEffects;
+    std::vector<EffectRecord> m_downloaded;
+    std::map<int32_t, size_t> m_downloadedById;
+    std::map<int32_t, uint32_t> m_hotkeys;
+    // Per group; nothing fills them in this design (see ApplyPreset).
+    std::vector<std::vector<SPreset>> m_presetLists;
+    std::atomic<int> m_connected { 0 };
+    CEventSubscription m_recvSubscription;
 };
 
 } // namespace vy

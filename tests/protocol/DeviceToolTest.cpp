@@ -1,5 +1,7 @@
 // px40ctl's device subcommands and pack-effect, run as programs against an
 // emulated card served by the test.
+#include "base/HotkeyRegistrar.h"
+#include "base/HotkeyText.h"
 #include "base/HexText.h"
 #include "emu/EmuDefaults.h"
 #include "emu/EmuServer.h"
@@ -7,12 +9,15 @@
 #include "model/FolderResourceProvider.h"
 #include "protocol/Bytes.h"
 #include "protocol/PackData502.h"
+#include "protocol/VYAudioProtocol.h"
+#include "tests/protocol/WorkspaceFixture.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -162,3 +167,47 @@ TEST(PackEffectToolTest, PrintsScrambledPacketsBeforeTheCheckByte)
 
 } // namespace
 } // namespace vy::test
+
+namespace vy::test {
+namespace {
+
+TEST(WorkspaceToolTest, ShowsWhatTheSettingsFileHolds)
+{
+    CTempDir dir;
+    const std::string res = dir.Path() + "/data/res";
+    std::filesystem::create_directories(res);
+    const std::string data = " --data " + SourceDir() + "/data/archive/DATA";
+    // No settings file yet: nothing to show.
+    EXPECT_EQ(Px40ctl("workspace show --user-dir " + dir.Path() + data).exitCode, 1);
+
+    CFolderResourceProvider resources(SourceDir() + "/data/archive");
+    CSettingsFile settings;
+    ASSERT_TRUE(settings.Open(res + "/data.db"));
+    RuleSet rules;
+    rules.LoadText(RuleXml(0, 0));
+    CVYAudioProtocol workspace;
+    SWorkspaceConfig config;
+    config.resources = &resources;
+    workspace.SetWorkspaceConfig(config);
+    workspace.SetSettingsFile(&settings);
+    workspace.SetRuleSet(&rules);
+    workspace.Init();
+    ASSERT_TRUE(workspace.SaveCurrentAs(4, 1, "深夜电台"));
+    ASSERT_TRUE(workspace.SetEffectHotkey(workspace.DeviceEffectCount() + 4, MakeHotkey(kHotkeyCtrl, 'K')));
+    ASSERT_TRUE(settings.WriteEffect("LastStatus", "CurrentEffect", workspace.Effects()[2]));
+
+    const SRun run = Px40ctl("workspace show --user-dir " + dir.Path() + data);
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    const std::string hotkey = HotkeyText(MakeHotkey(kHotkeyCtrl, 'K'));
+    for (const std::string& expected : {std::string("current effect  聊天 (built-in 2)"),
+             std::string("  16  slot 4  深夜电台  effect number 0xf0  [") + hotkey + "]",
+             std::string("  12  slot 0  (empty)"), std::string("device custom slots (4):"),
+             std::string("   8  slot 0  自定义1  effect number 0x10  (default)"),
+             std::string("effect files (3):"),
+             std::string("  16  ") + hotkey}) {
+        EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
+    }
+}
+
+}  // namespace
+}  // namespace vy::test
