@@ -4,6 +4,7 @@
 #include "DefinitionSource.h"
 
 #include "base/HotkeyText.h"
+#include "base/UserFolders.h"
 #include "model/ArchiveResourceProvider.h"
 #include "model/RuleSet.h"
 #include "protocol/SettingsFile.h"
@@ -54,7 +55,7 @@ std::string HotkeySuffix(int32_t hotkey)
 
 void Show(const ShowArgs& args, int& exitCode)
 {
-    const std::string userDir = args.userDir.empty() ? UserDataFolder() : args.userDir;
+    const std::string userDir = args.userDir.empty() ? vy::UserDataFolder() : args.userDir;
     const std::string resourceFolder = userDir + "/data/res";
     const std::string settingsPath = resourceFolder + "/data.db";
     std::error_code error;
