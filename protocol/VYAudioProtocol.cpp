@@ -31,10 +31,15 @@ CVYAudioProtocol::CVYAudioProtocol(std::unique_ptr<CPackDataVariant> packData)
     , m_clock(SteadyNowMs)
     , m_rules(&RuleSet::Instance())
     , m_throttle([this] { return m_loop ? m_loop->NowMs() : SteadyNowMs(); }, [this] { WriteParams(0); })
+    , m_heartbeat(std::make_unique<CConnectWorkThread>(*this))
 {
 }
 
-CVYAudioProtocol::~CVYAudioProtocol() = default;
+CVYAudioProtocol::~CVYAudioProtocol()
+{
+    // The heartbeat calls back into this object: end it first.
+    m_heartbeat->Stop();
+}
 
 void CVYAudioProtocol::ReplacePackData(std::unique_ptr<CPackDataVariant> packData)
 {

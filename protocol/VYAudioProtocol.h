@@ -6,7 +6,9 @@
 #include "model/Definitions.h"
 #include "model/EffectRecord.h"
 #include "model/ParamEncoding.h"
+#include "device/hid/DeviceIds.h"
 #include "protocol/CommandSet.h"
+#include "protocol/ConnectWorkThread.h"
 #include "protocol/PackDataVariant.h"
 #include "protocol/SendThrottle.h"
 #include "protocol/SettingsFile.h"
@@ -16,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,8 @@ namespace vy {
 
 class ICommDeviceMgmt;
 class IAppHotkeys;
+class IDeviceReconnector;
+class ITipSink;
 class IHotkeyRegistrar;
 class IMessageTarget;
 class IParamControlBinder;
@@ -37,7 +42,14 @@ struct SWorkspaceConfig {
     std::string effectFileDocument = "effect";
     std::string downloadSection = settings::kDefaultDownloadSection;
     std::string model = "PX40";
+    // The model's USB ids: an arrival with other ids is not connected.
+    uint16_t vendorId = kPx40VendorId;
+    uint16_t productId = kPx40ProductId;
 };
+
+// The toast shown when the card's effect number names no effect at connection.
+constexpr const char* kBadDeviceEffectTip = "设备返回音效数据异常，已自动切换为第1个音效。";
+constexpr int kTipDurationMs = 2000;
 
 // The control ids and timer the workspace knows by number.
 constexpr int kOneTouchSoundtrackId = 7010;
@@ -56,7 +68,8 @@ constexpr uint32_t kSendThrottleIntervalMs = 200;
 //
 // The definition is split by concern: VYAudioProtocol.cpp (commands),
 // WorkSpace.cpp (loading, values, reports), WorkSpaceSelect.cpp (selection),
-// WorkSpaceEdit.cpp (saving and editing), WorkSpaceHotkeys.cpp.
+// WorkSpaceEdit.cpp (saving and editing), WorkSpaceHotkeys.cpp, Session.cpp
+// (connect, heartbeat, sign-off, arrival and removal).
 class CVYAudioProtocol : public CProtocol {
 public:
     // Takes over the packet builder of the device model (null: the PX40's).
@@ -123,13 +136,16 @@ public:
     RuleSet& Rules() const { return *m_rules; }
     // The main window: events are raised only while it exists; hotkeys are
     // registered on it. Null when it does not exist.
-    void SetMainWindow(IMessageTarget* window) { m_mainWindow = window; }
+    void SetMainWindow(IMessageTarget* window);
     IMessageTarget* MainWindow() const { return m_mainWindow; }
     void SetControlBinder(IParamControlBinder* binder) { m_binder = binder; }
     void SetHotkeyRegistrar(IHotkeyRegistrar* registrar) { m_hotkeyRegistrar = registrar; }
     void SetAppHotkeys(IAppHotkeys* appHotkeys) { m_appHotkeys = appHotkeys; }
-    // The application's device manager (the one IsDeviceReady asks).
+    // The application's device manager (the one IsDeviceReady asks, the
+    // heartbeat watches and Disconnect closes).
     void SetDeviceManager(ICommDeviceMgmt* manager) { m_appManager = manager; }
+    // That manager, or while none was given the one the protocol is attached to.
+    ICommDeviceMgmt* DeviceManager() const;
     // The effect page's set-up of the send throttle (timer 100, 200 ms).
     void SetupSendThrottle(IMessageTarget* window, uint32_t timerId = kSendThrottleTimerId,
         uint32_t intervalMs = kSendThrottleIntervalMs, bool deferAlways = false);
@@ -221,6 +237,36 @@ public:
     void UnregisterAllHotkeys();
     bool IsHotkeyUsed(uint32_t hotkey) const;
 
+    // --- session ---
+    void SetTipSink(ITipSink* tips) { m_tips = tips; }
+    void SetReconnector(IDeviceReconnector* reconnector) { m_reconnector = reconnector; }
+    // The program keeps 3000 ms and 5 tries of 3000 ms; tests may shorten them.
+    void SetHeartbeatTiming(const SHeartbeatTiming& timing);
+    SHeartbeatTiming HeartbeatTiming() const;
+    CConnectWorkThread& Heartbeat() { return *m_heartbeat; }
+    // Handshake, heartbeat, device information, custom slots, then the card's
+    // state adopted or the program's written. The handshake's result.
+    bool Connect();
+    // Not connected, heartbeat stopped, device manager closed.
+    void Disconnect();
+    // Puts back the values that are not kept, stores the current effect
+    // unless the card's state is adopted, and releases the card (0x90, 0x0e).
+    bool SignOff();
+    // A device arrived (removed 0) or went away (removed 1).
+    void OnDeviceChanged(int removed, const std::string& path);
+    // Another device model became current (flag 0), with the workspace
+    // config of the new model already set.
+    void OnAnotherDevice(int flag, const std::string& path);
+    // After a resume: reopen the device, connect again if it is the model's.
+    void OnResume();
+    // The last device information reply (0x92).
+    const PacketBuffer& DeviceInfo() const { return m_deviceInfo; }
+
+    // What the heartbeat thread uses: one try of take-control, and the main
+    // window's message queue (safe from any thread).
+    bool SendHeartbeat(int timeoutMs);
+    bool PostToMainWindow(uint32_t msg, uintptr_t wParam, intptr_t lParam);
+
 protected:
     void SetConnected(int connected) { m_connected = connected; }
 
@@ -242,6 +288,8 @@ private:
     // The stored record of the current effect (by kind and index).
     EffectRecord StoredCurrent() const;
     bool FireIfMainWindow(const CEventBase& event);
+    void AdoptDeviceState(const std::map<int32_t, int32_t>& values);
+    void PostEvent(EventPtr event);
 
     std::atomic<ICommDeviceMgmt*> m_manager { nullptr };
     std::atomic<SNotifyCenter*> m_notifyCenter { nullptr };
@@ -259,7 +307,13 @@ private:
     IParamControlBinder* m_binder = nullptr;
     IHotkeyRegistrar* m_hotkeyRegistrar = nullptr;
     IAppHotkeys* m_appHotkeys = nullptr;
-    ICommDeviceMgmt* m_appManager = nullptr;
+    std::atomic<ICommDeviceMgmt*> m_appManager { nullptr };
+    ITipSink* m_tips = nullptr;
+    IDeviceReconnector* m_reconnector = nullptr;
+    mutable std::mutex m_windowMutex;  // the main window as the heartbeat posts to it
+    mutable std::mutex m_timingMutex;
+    SHeartbeatTiming m_heartbeatTiming;
+    PacketBuffer m_deviceInfo {};
     CSendThrottle m_throttle;
     EffectRecord m_current;
     EffectRecord m_saved;
@@ -274,6 +328,8 @@ private:
     std::vector<std::vector<SPreset>> m_presetLists;
     std::atomic<int> m_connected { 0 };
     CEventSubscription m_recvSubscription;
+    // Last: it uses the rest, and is stopped first.
+    std::unique_ptr<CConnectWorkThread> m_heartbeat;
 };
 
 } // namespace vy

@@ -163,7 +163,7 @@ int32_t CVYAudioProtocol::GetValue(int32_t paramNo) const
 
 bool CVYAudioProtocol::IsDeviceReady() const
 {
-    ICommDeviceMgmt* manager = m_appManager ? m_appManager : m_manager.load();
+    ICommDeviceMgmt* manager = DeviceManager();
     return manager && m_connected.load() != 0 && manager->IsOpen();
 }
 

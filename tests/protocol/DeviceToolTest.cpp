@@ -3,6 +3,7 @@
 #include "base/HotkeyRegistrar.h"
 #include "base/HotkeyText.h"
 #include "base/HexText.h"
+#include "emu/EmuCommandSet.h"
 #include "emu/EmuDefaults.h"
 #include "emu/EmuServer.h"
 #include "model/Definitions.h"
@@ -11,16 +12,20 @@
 #include "protocol/PackData502.h"
 #include "protocol/VYAudioProtocol.h"
 #include "tests/protocol/WorkspaceFixture.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 
 namespace vy::test {
 namespace {
@@ -199,15 +204,94 @@ TEST(WorkspaceToolTest, ShowsWhatTheSettingsFileHolds)
     const SRun run = Px40ctl("workspace show --user-dir " + dir.Path() + data);
     ASSERT_EQ(run.exitCode, 0) << run.out;
     const std::string hotkey = HotkeyText(MakeHotkey(kHotkeyCtrl, 'K'));
-    for (const std::string& expected : {std::string("current effect  聊天 (built-in 2)"),
+    for (const std::string& expected : { std::string("current effect  聊天 (built-in 2)"),
              std::string("  16  slot 4  深夜电台  effect number 0xf0  [") + hotkey + "]",
              std::string("  12  slot 0  (empty)"), std::string("device custom slots (4):"),
-             std::string("   8  slot 0  自定义1  effect number 0x10  (default)"),
-             std::string("effect files (3):"),
-             std::string("  16  ") + hotkey}) {
+             std::string("   8  slot 0  自定义1  effect number 0x10  (default)"), std::string("effect files (3):"),
+             std::string("  16  ") + hotkey }) {
         EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
     }
 }
 
-}  // namespace
-}  // namespace vy::test
+} // namespace
+} // namespace vy::test
+
+namespace vy::test {
+namespace {
+
+std::string ReadWhenContains(const std::string& path, const std::string& text, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::string content;
+    while (std::chrono::steady_clock::now() < deadline) {
+        content = ReadFileBytes(path);
+        if (content.find(text) != std::string::npos)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return content;
+}
+
+class DeviceMonitorTest : public DeviceToolTest {
+protected:
+    std::vector<std::string> Command() const
+    {
+        return { BuiltProgram("tools/px40ctl/px40ctl"), "device", "monitor", "--device",
+            "emu:" + m_dir.File("card.sock"), "--data", SourceDir() + "/data/archive/DATA" };
+    }
+};
+
+TEST_F(DeviceMonitorTest, PrintsReportsUntilInterrupted)
+{
+    const std::string out = m_dir.File("monitor.out");
+    CChildProcess monitor(Command(), out);
+    ASSERT_TRUE(monitor.Started());
+    // Connected: taken control, link parameters agreed, heartbeat running.
+    ASSERT_TRUE(m_server.WaitUntil(
+        [](const emu::SEmuState& state) { return state.controlled && state.linkExchanges == 1; }, 5000));
+    ASSERT_TRUE(m_server.TurnKnob(5, 42));
+    m_server.Push(emu::BuildLevelReport({ 30, 60 }, 40).data(), 40);
+    ASSERT_TRUE(m_server.ChangeCustomEffect(1, { { 5, 1 } }));
+    const std::string printed = ReadWhenContains(out, "custom effects changed", 5000);
+    EXPECT_NE(printed.find("param 5 混响音量 = 42\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("levels 30 60\n"), std::string::npos) << printed;
+    const int status = monitor.Stop(SIGINT);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // Released on the way out.
+    m_server.WithState([](emu::SEmuState& state) {
+        EXPECT_FALSE(state.controlled);
+        EXPECT_GE(state.requestsByCode[0x90], 3u); // take control, a heartbeat, release
+    });
+}
+
+TEST_F(DeviceMonitorTest, LostCardEndsWithExitOne)
+{
+    const std::string out = m_dir.File("monitor.out");
+    const std::string err = m_dir.File("monitor.err");
+    std::vector<std::string> command = Command();
+    CChildProcess monitor({ "/bin/sh", "-c", "\"$0\" \"$@\" 2>" + err, command[0], command[1], command[2], command[3],
+                              command[4], command[5], command[6] },
+        out);
+    ASSERT_TRUE(monitor.Started());
+    // Connected and the heartbeat running (its first take-control after the handshake's).
+    ASSERT_TRUE(m_server.WaitUntil(
+        [](const emu::SEmuState& state) { return state.linkExchanges == 1 && state.requestsByCode[0x90] >= 2; },
+        5000));
+    // The card goes away: the next heartbeat fails at once on the closed socket.
+    m_server.Stop();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int status = -1;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const pid_t done = ::waitpid(monitor.Pid(), &status, WNOHANG);
+        if (done == monitor.Pid())
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(ReadFileBytes(err).find("heartbeat lost"), std::string::npos);
+}
+
+} // namespace
+} // namespace vy::test

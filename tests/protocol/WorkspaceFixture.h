@@ -97,7 +97,13 @@ protected:
         defs.LoadAll(m_resources, "effect", defaults);
         Emulator().WithState([&](emu::SEmuState& state) { emu::LoadProductDefaults(state, defs, defaults); });
     }
-    ~WorkspaceTest() override { m_harness.Disconnect(); }
+    ~WorkspaceTest() override
+    {
+        // The workspace's heartbeat asks the harness's manager: end it while
+        // the manager still exists.
+        m_harness.Disconnect();
+        m_workspace.reset();
+    }
 
     void UseRules(int customSync, int syncParams, int myEffects = 12, int tipOnChange = 1)
     {

@@ -201,9 +201,9 @@ TEST_F(WorkspaceTest, UnsavedChangesAreReportedOnlyWhenTheRuleAsks)
 {
     CTestWorkspace& ws = StartWorkspace();
     ASSERT_TRUE(ws.SelectDeviceEffect(1));
-    ws.SetParam(0, 0x42);  // the effect number alone is no change
+    ws.SetParam(0, 0x42); // the effect number alone is no change
     EXPECT_FALSE(ws.IsModified());
-    ws.SetParam(1, ws.GetValue(1) + 1);  // a setting of the card, not of the effect
+    ws.SetParam(1, ws.GetValue(1) + 1); // a setting of the card, not of the effect
     EXPECT_FALSE(ws.IsModified());
     ws.SetParam(13, ws.GetValue(13) + 1);
     EXPECT_TRUE(ws.IsModified());
