@@ -262,6 +262,9 @@ TEST_F(SessionTest, SignOffRestoresStoresAndReleases)
     for (const int syncParams : { 0, 1 }) {
         SCOPED_TRACE(syncParams);
         UseRules(0, syncParams);
+        // Nothing of the previous round may write into this round's file.
+        m_harness.Disconnect();
+        m_workspace.reset();
         std::remove(m_settingsPath.c_str());
         CTestWorkspace& ws = Arrive();
         ASSERT_TRUE(ws.SelectDeviceEffect(2));

@@ -117,6 +117,8 @@ protected:
         if (m_workspace)
             m_harness.Disconnect();
         m_window.reset();
+        // The previous workspace ends before the next one reads the settings.
+        m_workspace.reset();
         m_workspace = std::make_unique<CTestWorkspace>();
         CTestWorkspace& ws = *m_workspace;
         m_settings = std::make_unique<CSettingsFile>();
