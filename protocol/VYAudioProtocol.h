@@ -66,6 +66,10 @@ constexpr uint32_t kSendThrottleIntervalMs = 200;
 // while no manager is attached. Everything of the workspace (pending writes,
 // definitions, effects) is UI-thread state.
 //
+// The owner ends the session (Disconnect) before destroying the object: the
+// heartbeat may be inside an exchange that calls back into the protocol. The
+// destructor stops it too, as a last resort.
+//
 // The definition is split by concern: VYAudioProtocol.cpp (commands),
 // WorkSpace.cpp (loading, values, reports), WorkSpaceSelect.cpp (selection),
 // WorkSpaceEdit.cpp (saving and editing), WorkSpaceHotkeys.cpp, Session.cpp

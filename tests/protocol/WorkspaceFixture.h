@@ -99,8 +99,10 @@ protected:
     }
     ~WorkspaceTest() override
     {
-        // The workspace's heartbeat asks the harness's manager: end it while
-        // the manager still exists.
+        // The session ends before the workspace and the harness's manager go:
+        // the heartbeat may be inside an exchange that calls back into both.
+        if (m_workspace)
+            m_workspace->Disconnect();
         m_harness.Disconnect();
         m_workspace.reset();
     }
@@ -115,7 +117,8 @@ protected:
     CTestWorkspace& StartWorkspace(bool connect = true)
     {
         if (m_workspace)
-            m_harness.Disconnect();
+            m_workspace->Disconnect();
+        m_harness.Disconnect();
         m_window.reset();
         // The previous workspace ends before the next one reads the settings.
         m_workspace.reset();

@@ -66,7 +66,7 @@ void PrintReport(const vy::CVYAudioProtocol& protocol, const vy::PacketBuffer& p
 
 void PrintLevels(const vy::PacketBuffer& packet, int length)
 {
-    int last = length - 2; // the levels end before the check byte; trailing zeros are unused meters
+    int last = length - 1; // the levels end before the check byte; trailing zeros are unused meters
     while (last > vy::kPacketPayload && packet[static_cast<size_t>(last - 1)] == 0)
         --last;
     std::printf("levels");
